@@ -1,0 +1,136 @@
+#include "terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace {
+
+struct plot_case {
+  const char *name;
+  std::string input;
+  int rows;
+  int cols;
+  std::vector<std::pair<int, int>> marks; // (row, col) on the screen just before it is blanked
+  int status;
+  std::string message; // standard error after "<program>: <file>"
+};
+
+const plot_case plot_cases[] = {
+    {"one_pair", "510 340\n", 24, 80, {{2, 10}}, 0, ""},
+    {"corners_and_just_outside",
+     "0 0\n4079 4079\n4080 0\n0 4080\n-51 0\n0 -171\n-50 -169\n",
+     24,
+     80,
+     {{0, 0}, {23, 79}},
+     0,
+     ""},
+    {"lone_trailing_number", "100 200 300", 24, 80, {{1, 1}}, 0, ""},
+    {"several_pairs_on_a_line", "510 340 1020 680", 24, 80, {{2, 10}, {4, 20}}, 0, ""},
+    {"pair_split_over_lines", "510\n340\n", 24, 80, {{2, 10}}, 0, ""},
+    {"same_pair_twice", "510 340\n510 340\n", 24, 80, {{2, 10}}, 0, ""},
+    {"empty", "", 24, 80, {}, 0, ""},
+    {"only_white_space", " \t\r\n\v\f\n", 24, 80, {}, 0, ""},
+    {"larger_screen",
+     "4095 4095 0 0 2000 1000 3999 4079",
+     60,
+     200,
+     {{0, 0}, {14, 100}, {59, 199}},
+     0,
+     ""},
+    {"wider_than_the_full_scale", "0 0 2000 2000", 24, 4100, {}, 0, ""},
+    {"not_an_integer", "510 340\n1020 abc\n", 24, 80, {{2, 10}}, 1, ":2: not an integer: abc\n"},
+    {"out_of_range",
+     "510 340 99999999999 0",
+     24,
+     80,
+     {{2, 10}},
+     1,
+     ":1: integer out of range: 99999999999\n"},
+    {"binary",
+     std::string("510 340\n\0\x01\x1b[2Jbinary", 20),
+     24,
+     80,
+     {{2, 10}},
+     1,
+     ":2: not an integer: \\x00\\x01\\x1b[2Jbinary\n"},
+};
+
+// Names the case in test output rather than dumping its bytes.
+void PrintTo(const plot_case &c, std::ostream *os) {
+  *os << c.name;
+}
+
+class plot_test : public testing::TestWithParam<plot_case> {};
+
+TEST_P(plot_test, draws_the_marks_then_blanks_the_screen_and_restores_the_terminal) {
+  const plot_case &c = GetParam();
+  const std::string file = temp_file(c.name, c.input);
+  const run_result r = run_captured(trackplot({file}), c.rows, c.cols);
+
+  ASSERT_TRUE(WIFEXITED(r.status));
+  EXPECT_EQ(WEXITSTATUS(r.status), c.status);
+  EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": " + file) + c.message);
+
+  emulator term(c.rows, c.cols);
+  term.feed(before_final_clear(r.out));
+  EXPECT_TRUE(term.alt_active) << "the plot is drawn on the alternate screen";
+  EXPECT_EQ(term.lines(), picture(c.rows, c.cols, c.marks));
+
+  term.feed(r.out.substr(before_final_clear(r.out).size()));
+  EXPECT_TRUE(term.alt_entered);
+  EXPECT_FALSE(term.alt_active);
+  EXPECT_EQ(term.lines(), picture(c.rows, c.cols, {}));
+}
+
+INSTANTIATE_TEST_SUITE_P(cases, plot_test, testing::ValuesIn(plot_cases),
+                         [](const auto &param) { return std::string(param.param.name); });
+
+TEST(plot, the_path_defaults_to_car3_txt_and_further_arguments_are_ignored) {
+  const std::string dir = temp_dir() + "/";
+  temp_file("car3.txt", "510 340\n");
+  temp_file("other.txt", "1020 680\n");
+  const std::vector<std::pair<std::vector<std::string>, std::pair<int, int>>> cases{
+      {{}, {2, 10}}, {{"car3.txt", "other.txt"}, {2, 10}}, {{"other.txt", "car3.txt"}, {4, 20}}};
+  for (const auto &[args, mark] : cases) {
+    const run_result r = run_captured(trackplot(args), 24, 80, dir);
+    EXPECT_EQ(r.status, 0);
+    emulator term(24, 80);
+    term.feed(before_final_clear(r.out));
+    EXPECT_EQ(term.lines(), picture(24, 80, {mark})) << testing::PrintToString(args);
+  }
+}
+
+TEST(plot, a_file_that_cannot_be_plotted_leaves_the_terminal_untouched) {
+  const std::string empty_dir = temp_dir() + "/empty";
+  std::filesystem::create_directory(empty_dir);
+  const struct {
+    std::vector<std::string> args;
+    std::string path;
+  } cases[] = {
+      {{}, "car3.txt"},
+      {{"/nonexistent/points.txt"}, "/nonexistent/points.txt"},
+      {{temp_dir()}, temp_dir()},
+  };
+  for (const auto &c : cases) {
+    const run_result r = run_captured(trackplot(c.args), 24, 80, empty_dir);
+    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1) << c.path;
+    EXPECT_EQ(r.err, TRACKPLOT_PATH + (": " + c.path) + " no such file\n");
+    EXPECT_EQ(r.out, "") << c.path;
+  }
+}
+
+TEST(plot, a_read_error_is_reported_after_the_terminal_is_restored) {
+  // Reading a process's memory at address 0 fails with an I/O error.
+  const run_result r = run_captured(trackplot({"/proc/self/mem"}), 24, 80);
+  EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
+  EXPECT_EQ(r.err, TRACKPLOT_PATH + std::string(": /proc/self/mem: Input/output error\n"));
+  emulator term(24, 80);
+  term.feed(r.out);
+  EXPECT_TRUE(term.alt_entered);
+  EXPECT_FALSE(term.alt_active);
+  EXPECT_EQ(term.lines(), picture(24, 80, {}));
+}
+
+} // namespace

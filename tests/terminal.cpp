@@ -1,0 +1,238 @@
+#include "terminal.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+int on_termprop(VTermProp prop, VTermValue *val, void *user) {
+  auto *term = static_cast<emulator *>(user);
+  if (prop == VTERM_PROP_ALTSCREEN) {
+    term->alt_active = val->boolean != 0;
+    term->alt_entered = term->alt_entered || term->alt_active;
+  }
+  return 1;
+}
+
+const VTermScreenCallbacks callbacks = {nullptr, nullptr, nullptr, on_termprop,
+                                        nullptr, nullptr, nullptr, nullptr};
+
+std::vector<char *> c_strings(const std::vector<std::string> &strings) {
+  std::vector<char *> out;
+  for (const std::string &s : strings)
+    out.push_back(const_cast<char *>(s.c_str()));
+  out.push_back(nullptr);
+  return out;
+}
+
+void read_into(int fd, std::string *out) {
+  char buf[65536];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0)
+    out->append(buf, static_cast<std::size_t>(n));
+}
+
+// Reads what the master has within timeout_ms into the emulator; false when nothing came.
+bool pump(pty_run *run, int timeout_ms) {
+  pollfd p{run->master, POLLIN, 0};
+  if (poll(&p, 1, timeout_ms) <= 0)
+    return false;
+  char buf[65536];
+  const ssize_t n = read(run->master, buf, sizeof buf);
+  if (n <= 0)
+    return false;
+  run->term.feed(std::string(buf, static_cast<std::size_t>(n)));
+  return true;
+}
+
+long long now_ms() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+emulator::emulator(int rows, int cols) : vt(vterm_new(rows, cols)) {
+  vterm_set_utf8(vt, 1);
+  VTermScreen *screen = vterm_obtain_screen(vt);
+  vterm_screen_enable_altscreen(screen, 1);
+  vterm_screen_set_callbacks(screen, &callbacks, this);
+  vterm_screen_reset(screen, 1);
+}
+
+emulator::~emulator() {
+  vterm_free(vt);
+}
+
+void emulator::feed(const std::string &bytes) {
+  vterm_input_write(vt, bytes.data(), bytes.size());
+}
+
+VTermScreenCell emulator::cell(int row, int col) const {
+  VTermScreenCell c{};
+  vterm_screen_get_cell(vterm_obtain_screen(vt), VTermPos{row, col}, &c);
+  return c;
+}
+
+std::vector<std::string> emulator::lines() const {
+  int rows = 0;
+  int cols = 0;
+  vterm_get_size(vt, &rows, &cols);
+  std::vector<std::string> out;
+  for (int r = 0; r < rows; ++r) {
+    std::string line;
+    for (int c = 0; c < cols; ++c) {
+      const uint32_t ch = cell(r, c).chars[0];
+      line += ch == 0 ? ' ' : ch < 0x80 ? static_cast<char>(ch) : '?';
+    }
+    out.push_back(line);
+  }
+  return out;
+}
+
+VTermPos emulator::cursor() const {
+  VTermPos pos{};
+  vterm_state_get_cursorpos(vterm_obtain_state(vt), &pos);
+  return pos;
+}
+
+std::vector<std::string> picture(int rows, int cols,
+                                 const std::vector<std::pair<int, int>> &marks) {
+  std::vector<std::string> out(static_cast<std::size_t>(rows),
+                               std::string(static_cast<std::size_t>(cols), ' '));
+  for (const auto &[row, col] : marks)
+    out.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(col)) = '*';
+  return out;
+}
+
+std::string before_final_clear(const std::string &out) {
+  const std::size_t at = out.rfind("\x1b[H\x1b[2J");
+  return at == std::string::npos ? out : out.substr(0, at);
+}
+
+std::string temp_dir() {
+  static const std::string dir = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "trackplot-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+      throw std::runtime_error("mkdtemp failed");
+    std::atexit([] { std::filesystem::remove_all(temp_dir()); });
+    return pattern;
+  }();
+  return dir;
+}
+
+std::string temp_file(const std::string &name, const std::string &text) {
+  const std::string path = temp_dir() + "/" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+std::vector<std::string> trackplot(const std::vector<std::string> &args) {
+  std::vector<std::string> argv{TRACKPLOT_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+
+run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
+                        const std::string &cwd) {
+  int out[2];
+  int err[2];
+  if (pipe(out) != 0 || pipe(err) != 0)
+    throw std::runtime_error("pipe failed");
+  const std::vector<std::string> env{"TERM=xterm-256color", "LINES=" + std::to_string(rows),
+                                     "COLUMNS=" + std::to_string(cols)};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+      _exit(127);
+    execve(argv[0].c_str(), c_strings(argv).data(), c_strings(env).data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  run_result r{};
+  // Standard error is read after standard output ends; the messages are far below a pipe's size.
+  read_into(out[0], &r.out);
+  read_into(err[0], &r.err);
+  close(out[0]);
+  close(err[0]);
+  waitpid(pid, &r.status, 0);
+  return r;
+}
+
+pty_run::~pty_run() {
+  if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  if (master >= 0)
+    close(master);
+  if (slave >= 0)
+    close(slave);
+}
+
+void start_on_pty(pty_run *run, const std::vector<std::string> &argv) {
+  int rows = 0;
+  int cols = 0;
+  vterm_get_size(run->term.vt, &rows, &cols);
+  winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
+  if (openpty(&run->master, &run->slave, nullptr, nullptr, &size) != 0)
+    throw std::runtime_error("openpty failed");
+  tcgetattr(run->slave, &run->before);
+  const std::vector<std::string> env{"TERM=xterm-256color"};
+  run->pid = fork();
+  if (run->pid == 0) {
+    setsid();
+    ioctl(run->slave, TIOCSCTTY, 0);
+    dup2(run->slave, 0);
+    dup2(run->slave, 1);
+    dup2(run->slave, 2);
+    close(run->master);
+    execve(argv[0].c_str(), c_strings(argv).data(), c_strings(env).data());
+    _exit(127);
+  }
+}
+
+bool wait_for_screen(pty_run *run, const std::vector<std::string> &want, int timeout_ms) {
+  const long long deadline = now_ms() + timeout_ms;
+  while (run->term.lines() != want) {
+    const long long left = deadline - now_ms();
+    if (left <= 0)
+      return false;
+    pump(run, static_cast<int>(left));
+  }
+  return true;
+}
+
+int finish(pty_run *run, int timeout_ms) {
+  const long long deadline = now_ms() + timeout_ms;
+  int status = -1;
+  while (waitpid(run->pid, &status, WNOHANG) == 0) {
+    if (now_ms() > deadline) {
+      kill(run->pid, SIGKILL);
+      waitpid(run->pid, &status, 0);
+      break;
+    }
+    pump(run, 10);
+  }
+  run->pid = -1;
+  // What the program wrote last is still on its way through the pseudo-terminal.
+  while (pump(run, 50)) {
+  }
+  return status;
+}
