@@ -21,3 +21,14 @@ void stop_ncurses(plot_state *) {
   wrefresh(stdscr);
   endwin();
 }
+
+int print_err(plot_state *ps, const char *text) {
+  int row = 0;
+  int col = 0;
+  getyx(ps->win, row, col);
+  wattrset(stdscr, A_BOLD);
+  mvwprintw(stdscr, 19, 10, "%s", text);
+  wattrset(stdscr, A_NORMAL);
+  wmove(stdscr, row, col);
+  return 0;
+}

@@ -1,4 +1,4 @@
-// Putting the terminal under curses for a run and handing it back.
+// Putting the terminal under curses for a run, telling the user something on it, handing it back.
 #pragma once
 
 struct plot_state;
@@ -8,3 +8,7 @@ int start_ncurses(plot_state *ps);
 
 // Blanks the screen and gives the terminal back in the modes it had before.
 void stop_ncurses(plot_state *ps);
+
+// Writes text in bold at row 19, column 10 of the standard screen, literally, and leaves the cursor
+// where it was and the attributes normal. Shown at the next refresh; returns 0.
+int print_err(plot_state *ps, const char *text);
