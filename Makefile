@@ -4,7 +4,7 @@ PACKAGES := cmake g++ make pkg-config pv libncurses-dev libgtest-dev libvterm-de
 # CI treats every warning as an error.
 CMAKE_FLAGS := $(if $(CI),-DCMAKE_COMPILE_WARNING_AS_ERROR=ON)
 
-.PHONY: demo test build deps
+.PHONY: demo test bench build deps
 
 # Plays the sample lap through standard input at about 2400 bytes a second, as a live feed arrives.
 demo: build
@@ -12,6 +12,10 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
+
+# Compares trackplot with the plain loop on generated inputs; takes a quarter of an hour.
+bench: build
+	cd $(BUILD) && ./bench/bench --data bench-data
 
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)

@@ -1,0 +1,28 @@
+// The plain loop the benchmark measures trackplot against: scanf a pair, print the mark, refresh,
+// on the same screen functions. It reads well-formed point files only.
+#include "plot.h"
+#include "screen.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char **argv) {
+  auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
+  FILE *in = std::fopen(argc > 1 ? argv[1] : "car3.txt", "r");
+  if (ps == nullptr || in == nullptr)
+    return 1;
+  start_ncurses(ps);
+  getmaxyx(ps->win, ps->rows, ps->cols);
+  ps->x_scale = full_scale / ps->cols;
+  ps->y_scale = full_scale / ps->rows;
+  while (std::fscanf(in, "%d %d", &ps->x, &ps->y) == 2) {
+    ps->col = ps->x / ps->x_scale;
+    ps->row = ps->y / ps->y_scale;
+    mvprintw(ps->row, ps->col, "*");
+    wrefresh(stdscr);
+  }
+  stop_ncurses(ps);
+  std::fclose(in);
+  std::free(ps);
+  return 0;
+}

@@ -1,0 +1,233 @@
+// Measures trackplot against the plain baseline loop on pseudo-terminals drained as fast as
+// possible, and the delay from a pair written into a named pipe to its mark on the terminal.
+//
+//   bench [--runs N] [--pairs N[,N...]] [--data DIR]
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct program {
+  const char *name;
+  const char *path;
+};
+
+const program programs[] = {{"baseline", BASELINE_PATH}, {"trackplot", TRACKPLOT_PATH}};
+
+struct sample {
+  double wall;
+  double cpu;
+  double bytes;
+  double refreshes;
+  double rss_kib;
+};
+
+double now() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Starts path on a new pseudo-terminal of the given size, with TERM set and the refresh counter
+// preloaded; returns the master side.
+int spawn(const char *path, const std::string &input, int rows, int cols, const char *count_file,
+          pid_t *pid) {
+  int master = -1;
+  int slave = -1;
+  winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
+  if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+    std::perror("openpty");
+    std::exit(1);
+  }
+  *pid = fork();
+  if (*pid == 0) {
+    setsid();
+    ioctl(slave, TIOCSCTTY, 0);
+    dup2(slave, 0);
+    dup2(slave, 1);
+    dup2(slave, 2);
+    close(master);
+    close(slave);
+    const std::string preload = std::string("LD_PRELOAD=") + REFRESH_COUNT_PATH;
+    const std::string count = std::string("REFRESH_COUNT_FILE=") + count_file;
+    char *env[] = {const_cast<char *>("TERM=xterm-256color"), const_cast<char *>(preload.c_str()),
+                   const_cast<char *>(count.c_str()), nullptr};
+    char *argv[] = {const_cast<char *>(path), const_cast<char *>(input.c_str()), nullptr};
+    execve(path, argv, env);
+    _exit(127);
+  }
+  close(slave);
+  return master;
+}
+
+long read_count(const char *file) {
+  long n = -1;
+  if (FILE *in = std::fopen(file, "r")) {
+    if (std::fscanf(in, "%ld", &n) != 1)
+      n = -1;
+    std::fclose(in);
+  }
+  return n;
+}
+
+sample run_once(const program &prog, const std::string &input, int rows, int cols) {
+  const std::string count_file = "/tmp/trackplot-bench-refreshes";
+  const double start = now();
+  pid_t pid = -1;
+  const int master = spawn(prog.path, input, rows, cols, count_file.c_str(), &pid);
+  static char buf[1 << 20];
+  double bytes = 0;
+  ssize_t n;
+  // The master reads EIO once the program has ended and closed the terminal.
+  while ((n = read(master, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+    bytes += static_cast<double>(std::max<ssize_t>(n, 0));
+  int status = 0;
+  rusage ru{};
+  wait4(pid, &status, 0, &ru);
+  const double wall = now() - start;
+  close(master);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed on %s\n", prog.name, input.c_str());
+    std::exit(1);
+  }
+  const double cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+                     static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
+  return {wall, cpu, bytes, static_cast<double>(read_count(count_file.c_str())),
+          static_cast<double>(ru.ru_maxrss)};
+}
+
+std::string make_input(const std::string &dir, const char *kind, long pairs) {
+  const std::string path = dir + "/" + kind + "-" + std::to_string(pairs) + ".txt";
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    const std::string cmd =
+        std::string(MAKE_POINTS_PATH) + " " + kind + " " + std::to_string(pairs) + " > " + path;
+    if (std::system(cmd.c_str()) != 0) {
+      std::fprintf(stderr, "could not make %s\n", path.c_str());
+      std::exit(1);
+    }
+  }
+  return path;
+}
+
+void bench_case(const char *kind, long pairs, int rows, int cols, int runs,
+                const std::string &dir) {
+  const std::string input = make_input(dir, kind, pairs);
+  std::vector<sample> results[2];
+  for (int r = 0; r < runs; ++r)
+    for (int p = 0; p < 2; ++p)
+      results[p].push_back(run_once(programs[p], input, rows, cols));
+  double base_rate = 0;
+  for (int p = 0; p < 2; ++p) {
+    auto pick = [&](double sample::*field) {
+      std::vector<double> v;
+      for (const sample &s : results[p])
+        v.push_back(s.*field);
+      return median(v);
+    };
+    const double wall = pick(&sample::wall);
+    const double rate = static_cast<double>(pairs) / wall;
+    if (p == 0)
+      base_rate = rate;
+    std::printf("%-6s %9ld %3dx%-3d %-9s %8.2f %8.2f %12.0f %12.0f %10.0f %8.0f %7.2fx\n", kind,
+                pairs, cols, rows, programs[p].name, wall, pick(&sample::cpu), rate,
+                pick(&sample::bytes), pick(&sample::refreshes), pick(&sample::rss_kib),
+                rate / base_rate);
+    std::fflush(stdout);
+  }
+}
+
+// Writes pairs that each land on a cell not marked before into a named pipe and times each until
+// its mark reaches the terminal.
+void bench_latency(const program &prog, const std::string &dir) {
+  const std::string fifo = dir + "/latency.fifo";
+  unlink(fifo.c_str());
+  if (mkfifo(fifo.c_str(), 0600) != 0) {
+    std::perror("mkfifo");
+    std::exit(1);
+  }
+  pid_t pid = -1;
+  const int master = spawn(prog.path, fifo, 24, 80, "/dev/null", &pid);
+  const int writer = open(fifo.c_str(), O_WRONLY);
+  char buf[65536];
+  // Whatever the start-up sends comes first.
+  pollfd p{master, POLLIN, 0};
+  while (poll(&p, 1, 200) > 0 && read(master, buf, sizeof buf) > 0) {
+  }
+  std::vector<double> delays;
+  for (int k = 0; k < 1000; ++k) {
+    char pair[32];
+    const int len =
+        std::snprintf(pair, sizeof pair, "%d %d\n", (k % 80) * 51 + 25, (k / 80) * 170 + 85);
+    const double start = now();
+    if (write(writer, pair, static_cast<std::size_t>(len)) != len)
+      std::exit(1);
+    bool seen = false;
+    while (!seen) {
+      const ssize_t n = read(master, buf, sizeof buf);
+      if (n <= 0)
+        std::exit(1);
+      seen = std::memchr(buf, '*', static_cast<std::size_t>(n)) != nullptr;
+    }
+    delays.push_back((now() - start) * 1e3);
+  }
+  close(writer);
+  while (read(master, buf, sizeof buf) > 0) {
+  }
+  waitpid(pid, nullptr, 0);
+  close(master);
+  unlink(fifo.c_str());
+  std::sort(delays.begin(), delays.end());
+  std::printf("%-9s latency over 1000 pairs: median %.3f ms, 99th percentile %.3f ms\n", prog.name,
+              median(delays), delays[989]);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  int runs = 3;
+  std::vector<long> counts{1000000, 10000000};
+  std::string dir = "bench-data";
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--runs") == 0) {
+      runs = std::atoi(argv[i + 1]);
+    } else if (std::strcmp(argv[i], "--pairs") == 0) {
+      counts.clear();
+      for (char *s = argv[i + 1]; *s != '\0'; s += *s == ',')
+        counts.push_back(std::strtol(s, &s, 10));
+    } else if (std::strcmp(argv[i], "--data") == 0) {
+      dir = argv[i + 1];
+    }
+  }
+  mkdir(dir.c_str(), 0755);
+  std::printf("medians of %d runs each, the two programs alternating\n", runs);
+  std::printf("%-6s %9s %-7s %-9s %8s %8s %12s %12s %10s %8s %8s\n", "input", "pairs", "screen",
+              "program", "wall s", "cpu s", "pairs/s", "bytes", "refreshes", "rss KiB", "speedup");
+  for (long pairs : counts)
+    for (const char *kind : {"lap", "random"})
+      for (const auto &[rows, cols] : {std::pair{24, 80}, std::pair{60, 200}})
+        bench_case(kind, pairs, rows, cols, runs, dir);
+  for (const program &prog : programs)
+    bench_latency(prog, dir);
+  return 0;
+}
