@@ -46,6 +46,22 @@ void map_pair(plot_state *ps) {
   ps->row = ps->y_scale != 0 ? ps->y / ps->y_scale : -1;
 }
 
+int mark_pair(plot_state *ps) {
+  int row = 0;
+  int col = 0;
+  getyx(stdscr, row, col);
+  if (wmove(stdscr, ps->row, ps->col) == ERR)
+    return 0;
+  const bool marked = (winch(stdscr) & A_CHARTEXT) == '*';
+  waddch(stdscr, '*');
+  // Where curses leaves the cursor after the mark decides whether the terminal's cursor moves: the
+  // next cell, the start of the next line, or the bottom-right cell itself.
+  int new_row = 0;
+  int new_col = 0;
+  getyx(stdscr, new_row, new_col);
+  return marked && new_row == row && new_col == col ? 0 : 1;
+}
+
 int plot_run(int argc, char **argv) {
   auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
   if (ps == nullptr) {
@@ -67,10 +83,14 @@ int plot_run(int argc, char **argv) {
   point_reader rd;
   open_reader(&rd, fileno(in));
   int status;
+  // The first refresh clears the terminal, so it is never skipped.
+  bool cleared = false;
   while ((status = read_pair(ps, &rd)) == read_ok) {
     map_pair(ps);
-    mvprintw(ps->row, ps->col, "*");
-    wrefresh(stdscr);
+    if (mark_pair(ps) != 0 || !cleared) {
+      wrefresh(stdscr);
+      cleared = true;
+    }
   }
   stop_ncurses(ps);
   std::fclose(in);

@@ -29,5 +29,10 @@ void size_screen(plot_state *ps);
 // Maps the latest pair onto its cell.
 void map_pair(plot_state *ps);
 
+// Writes "*" at the latest pair's cell of the standard screen. Returns 1 when the terminal needs a
+// refresh to show it, 0 when a refresh would send nothing: the cell is off the screen, or it holds
+// the mark already and the cursor ends where it was.
+int mark_pair(plot_state *ps);
+
 // The whole run of the program; returns its exit status.
 int plot_run(int argc, char **argv);
