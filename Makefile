@@ -1,26 +1,34 @@
-# Set-up, build, demo and tests on Debian 12. Everything the project needs is installed here.
-BUILD := build
-PACKAGES := cmake g++ make pkg-config pv libncurses-dev libgtest-dev libvterm-dev
-# CI treats every warning as an error.
-CMAKE_FLAGS := $(if $(CI),-DCMAKE_COMPILE_WARNING_AS_ERROR=ON)
+# Set-up, build, demo, tests and packaging on Debian 12; each target installs what it needs.
+PACKAGES := cmake g++ make pkg-config groff-base libncurses-dev libgtest-dev libvterm-dev
+PACKAGE_PACKAGES := dpkg-dev file
 
-.PHONY: demo test bench build deps
+.PHONY: demo test test-asan bench package dev release asan deps
 
-# Plays the sample lap through standard input at about 2400 bytes a second, as a live feed arrives.
-demo: build
-	pv -q -L 2400 examples/lap.txt | $(BUILD)/trackplot /dev/stdin
+# Plays the sample lap through standard input, a dozen pairs every twentieth of a second or so, the
+# way a live feed arrives.
+demo: release
+	$(PACE) examples/lap.txt | build/release/trackplot /dev/stdin
+PACE := awk '{ print } NR % 12 == 0 { fflush(); system("sleep 0.05") }'
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j2
+test: dev
+	ctest --preset dev
 
-# Compares trackplot with the plain loop on generated inputs; takes a quarter of an hour.
-bench: build
-	cd $(BUILD) && ./bench/bench --data bench-data
+test-asan: asan
+	ctest --preset asan
 
-build: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
-	cmake --build $(BUILD) -j2
+# Compares trackplot with the plain loop on generated inputs; takes about half an hour.
+bench: release
+	build/release/bench/bench --data build/bench-data
 
+package: release
+	$(MAKE) deps PACKAGES="$(PACKAGE_PACKAGES)"
+	cd build/release && cpack -G DEB
+
+dev release asan: deps
+	cmake --preset $@
+	cmake --build --preset $@ -j2
+
+# Installs the missing packages as root; anyone else is told the one command to run.
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
 	  [ "$$(dpkg-query -W -f='$${db:Status-Status}' $$p 2>/dev/null)" = installed ] || echo $$p; done); \
