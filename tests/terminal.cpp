@@ -61,6 +61,14 @@ long long now_ms() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// A folder removed again when the test program ends.
+struct scratch_dir {
+  std::string path;
+  ~scratch_dir() {
+    std::filesystem::remove_all(path);
+  }
+};
+
 } // namespace
 
 emulator::emulator(int rows, int cols) : vt(vterm_new(rows, cols)) {
@@ -122,14 +130,13 @@ std::string before_final_clear(const std::string &out) {
 }
 
 std::string temp_dir() {
-  static const std::string dir = [] {
+  static const scratch_dir dir{[] {
     std::string pattern = (std::filesystem::temp_directory_path() / "trackplot-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
       throw std::runtime_error("mkdtemp failed");
-    std::atexit([] { std::filesystem::remove_all(temp_dir()); });
     return pattern;
-  }();
-  return dir;
+  }()};
+  return dir.path;
 }
 
 std::string temp_file(const std::string &name, const std::string &text) {
