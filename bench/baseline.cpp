@@ -7,9 +7,11 @@
 #include <cstdlib>
 
 int main(int argc, char **argv) {
-  auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
   FILE *in = std::fopen(argc > 1 ? argv[1] : "car3.txt", "r");
-  if (ps == nullptr || in == nullptr)
+  if (in == nullptr)
+    return 1;
+  auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
+  if (ps == nullptr)
     return 1;
   start_ncurses(ps);
   getmaxyx(ps->win, ps->rows, ps->cols);

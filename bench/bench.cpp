@@ -117,7 +117,7 @@ sample run_once(const program &prog, const std::string &input, int rows, int col
 }
 
 std::string make_input(const std::string &dir, const char *kind, long pairs) {
-  const std::string path = dir + "/" + kind + "-" + std::to_string(pairs) + ".txt";
+  std::string path = dir + "/" + kind + "-" + std::to_string(pairs) + ".txt";
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) {
     const std::string cmd =
@@ -213,7 +213,7 @@ int main(int argc, char **argv) {
       runs = std::atoi(argv[i + 1]);
     } else if (std::strcmp(argv[i], "--pairs") == 0) {
       counts.clear();
-      for (char *s = argv[i + 1]; *s != '\0'; s += *s == ',')
+      for (char *s = argv[i + 1]; *s != '\0'; s += *s == ',' ? 1 : 0)
         counts.push_back(std::strtol(s, &s, 10));
     } else if (std::strcmp(argv[i], "--data") == 0) {
       dir = argv[i + 1];

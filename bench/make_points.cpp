@@ -25,7 +25,7 @@ int main(int argc, char **argv) {
     }
     const double t = 2 * pi * static_cast<double>(i % 2000) / 2000;
     const double x = 2048 + 1750 * std::cos(t) + 180 * std::cos(3 * t) - 120 * std::sin(2 * t);
-    const double y = 2048 + 1500 * std::sin(t) - 520 * std::sin(2 * t) * (std::cos(t) > 0) +
+    const double y = 2048 + 1500 * std::sin(t) - 520 * std::sin(2 * t) * (std::cos(t) > 0 ? 1 : 0) +
                      150 * std::cos(3 * t);
     std::printf("%d %d\n", static_cast<int>(x + noise(gen)), static_cast<int>(y + noise(gen)));
   }

@@ -136,7 +136,9 @@ void report_reading(const point_reader *rd, int status, const char *prog, const 
     else
       p += std::snprintf(p, 5, "\\x%02x", c);
   }
-  std::strcpy(p, rd->token_len > token_shown ? "..." : "");
+  if (rd->token_len > token_shown)
+    p = std::copy_n("...", 3, p);
+  *p = '\0';
   std::fprintf(out, "%s: %s:%lld: %s: %s\n", prog, path, static_cast<long long>(rd->token_line),
                status == read_not_integer ? "not an integer" : "integer out of range", shown);
 }

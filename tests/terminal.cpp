@@ -30,6 +30,7 @@ const VTermScreenCallbacks callbacks = {nullptr, nullptr, nullptr, on_termprop,
 
 std::vector<char *> c_strings(const std::vector<std::string> &strings) {
   std::vector<char *> out;
+  out.reserve(strings.size() + 1);
   for (const std::string &s : strings)
     out.push_back(const_cast<char *>(s.c_str()));
   out.push_back(nullptr);
@@ -140,7 +141,7 @@ std::string temp_dir() {
 }
 
 std::string temp_file(const std::string &name, const std::string &text) {
-  const std::string path = temp_dir() + "/" + name;
+  std::string path = temp_dir() + "/" + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
