@@ -1,0 +1,132 @@
+// Differential fuzzing of the point reader: every input is also read by a plainly written
+// tokenizer, and any difference in the pairs, or in the kind, line and text of an error, aborts.
+// The reader gets the input in pieces of random sizes, one piece a read, the way a pipe delivers
+// it.
+#include "plot.h"
+#include "point_reader.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct outcome {
+  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+  int status = read_end;
+  std::int64_t line = 0; // where the offending token starts
+  std::string token;     // its first bytes, as many as a message can show and one more
+};
+
+bool is_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+outcome read_plainly(const std::string &text) {
+  outcome out;
+  std::vector<std::int32_t> numbers;
+  std::int64_t line = 1;
+  std::size_t i = 0;
+  for (;;) {
+    for (; i < text.size() && is_blank(text[i]); ++i)
+      line += text[i] == '\n';
+    if (i == text.size())
+      return out;
+    const std::size_t start = i;
+    while (i < text.size() && !is_blank(text[i]))
+      ++i;
+    const std::string token = text.substr(start, i - start);
+    const bool negative = token[0] == '-';
+    std::string digits = token.substr(token[0] == '+' || token[0] == '-' ? 1 : 0);
+    const bool integer = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) {
+      return c >= '0' && c <= '9';
+    });
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    const std::string limit = negative ? "2147483648" : "2147483647";
+    if (!integer || digits.size() > 10 || (digits.size() == 10 && digits > limit)) {
+      out.status = integer ? read_out_of_range : read_not_integer;
+      out.line = line;
+      out.token = token.substr(0, token_shown + 1);
+      return out;
+    }
+    const std::int64_t magnitude = digits.empty() ? 0 : std::stoll(digits);
+    numbers.push_back(static_cast<std::int32_t>(negative ? -magnitude : magnitude));
+    if (numbers.size() == 2) {
+      out.pairs.emplace_back(numbers[0], numbers[1]);
+      numbers.clear();
+    }
+  }
+}
+
+outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
+  int fds[2];
+  // Each read of a packet socket returns exactly one piece.
+  if (socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds) != 0)
+    std::abort();
+  std::thread writer([&] {
+    std::minstd_rand gen(seed);
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t piece = std::min<std::size_t>(1 + gen() % 64, text.size() - at);
+      if (send(fds[1], text.data() + at, piece, MSG_NOSIGNAL) < 0)
+        break;
+      at += piece;
+    }
+    shutdown(fds[1], SHUT_WR);
+  });
+  plot_state ps{};
+  point_reader rd;
+  open_reader(&rd, fds[0]);
+  outcome out;
+  while ((out.status = read_pair(&ps, &rd)) == read_ok)
+    out.pairs.emplace_back(ps.x, ps.y);
+  // The writer may still be sending what the reader no longer wants.
+  shutdown(fds[0], SHUT_RDWR);
+  writer.join();
+  close(fds[0]);
+  close(fds[1]);
+  if (out.status == read_not_integer || out.status == read_out_of_range) {
+    out.line = rd.token_line;
+    out.token.assign(reinterpret_cast<const char *>(rd.token), rd.token_len);
+  }
+
+  // Whatever the input, the message is one line of printable ASCII.
+  char message[4096] = {};
+  FILE *mem = fmemopen(message, sizeof message - 1, "w");
+  report_reading(&rd, out.status, "p", "f", mem);
+  std::fclose(mem);
+  const std::string shown(message);
+  if (!shown.empty() &&
+      (shown.back() != '\n' ||
+       !std::all_of(shown.begin(), shown.end() - 1, [](char c) { return c >= 0x20 && c < 0x7f; })))
+    std::abort();
+  return out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  FuzzedDataProvider provider(data, size);
+  const auto seed = provider.ConsumeIntegral<std::uint32_t>();
+  const std::string text = provider.ConsumeRemainingBytesAsString();
+  const outcome want = read_plainly(text);
+  const outcome got = read_in_pieces(text, seed);
+  if (got.pairs != want.pairs || got.status != want.status || got.line != want.line ||
+      got.token != want.token) {
+    std::fprintf(stderr, "reader: status %d line %lld token '%s', %zu pairs\n", got.status,
+                 static_cast<long long>(got.line), got.token.c_str(), got.pairs.size());
+    std::fprintf(stderr, "plainly: status %d line %lld token '%s', %zu pairs\n", want.status,
+                 static_cast<long long>(want.line), want.token.c_str(), want.pairs.size());
+    std::abort();
+  }
+  return 0;
+}
