@@ -2,7 +2,7 @@
 PACKAGES := cmake g++ make pkg-config groff-base libncurses-dev libgtest-dev libvterm-dev
 PACKAGE_PACKAGES := dpkg-dev file
 
-.PHONY: demo test test-asan bench package dev release asan deps
+.PHONY: demo test test-asan fuzz lint bench package dev release asan deps
 
 # Plays the sample lap through standard input, a dozen pairs every twentieth of a second or so, the
 # way a live feed arrives.
@@ -15,6 +15,25 @@ test: dev
 
 test-asan: asan
 	ctest --preset asan
+
+# Fuzzes the point reader against a plain tokenizer; any difference or crash fails.
+FUZZ_SECONDS := 60
+fuzz:
+	$(MAKE) deps PACKAGES="$(PACKAGES) clang libclang-rt-14-dev"
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j2
+	mkdir -p build/fuzz/corpus
+	build/fuzz/fuzz_reader -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+	  -artifact_prefix=build/fuzz/ build/fuzz/corpus tests/fuzz_corpus
+
+# Static analysis of every source but the fuzz target, which only clang builds; any finding fails.
+LINT_SOURCES := plotter/*.cpp screen/*.cpp bench/*.cpp $(filter-out %/fuzz_reader.cpp,$(wildcard tests/*.cpp))
+lint: dev
+	$(MAKE) deps PACKAGES="clang-tidy cppcheck"
+	clang-tidy -p build/dev --quiet $(LINT_SOURCES)
+	cppcheck --enable=warning,style,performance,portability --std=c++20 --library=googletest \
+	  --error-exitcode=1 --inline-suppr --quiet --suppressions-list=.cppcheck-suppressions \
+	  -I plotter -I screen -I tests plotter screen tests bench
 
 # Compares trackplot with the plain loop on generated inputs; takes about half an hour.
 bench: release
