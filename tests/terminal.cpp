@@ -53,7 +53,9 @@ bool pump(pty_run *run, int timeout_ms) {
   const ssize_t n = read(run->master, buf, sizeof buf);
   if (n <= 0)
     return false;
-  run->term.feed(std::string(buf, static_cast<std::size_t>(n)));
+  const std::string bytes(buf, static_cast<std::size_t>(n));
+  run->log += bytes;
+  run->term.feed(bytes);
   return true;
 }
 
@@ -85,7 +87,11 @@ emulator::~emulator() {
 }
 
 void emulator::feed(const std::string &bytes) {
-  vterm_input_write(vt, bytes.data(), bytes.size());
+  // libvterm 0.1.4 can crash on one very large write; a terminal never gets more than a buffer at
+  // a time anyway.
+  constexpr std::size_t piece = 4096;
+  for (std::size_t at = 0; at < bytes.size(); at += piece)
+    vterm_input_write(vt, bytes.data() + at, std::min(piece, bytes.size() - at));
 }
 
 VTermScreenCell emulator::cell(int row, int col) const {
@@ -216,15 +222,27 @@ void start_on_pty(pty_run *run, const std::vector<std::string> &argv) {
   }
 }
 
-bool wait_for_screen(pty_run *run, const std::vector<std::string> &want, int timeout_ms) {
+bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms) {
   const long long deadline = now_ms() + timeout_ms;
-  while (run->term.lines() != want) {
+  while (!done()) {
     const long long left = deadline - now_ms();
     if (left <= 0)
       return false;
     pump(run, static_cast<int>(left));
   }
   return true;
+}
+
+bool wait_for_screen(pty_run *run, const std::vector<std::string> &want, int timeout_ms) {
+  return wait_until(
+      run, [&] { return run->term.lines() == want; }, timeout_ms);
+}
+
+bool shows(const emulator &term, const std::string &text) {
+  for (const std::string &line : term.lines())
+    if (line.find(text) != std::string::npos)
+      return true;
+  return false;
 }
 
 int finish(pty_run *run, int timeout_ms) {

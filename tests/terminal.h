@@ -1,6 +1,7 @@
 // Running the built trackplot and reading back what a terminal shows of its output.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <termios.h>
@@ -53,6 +54,7 @@ struct pty_run {
   int master = -1;
   int slave = -1;
   termios before{};
+  std::string log; // everything the program wrote
   emulator term;
   pty_run(int rows, int cols) : term(rows, cols) {}
   ~pty_run();
@@ -61,8 +63,14 @@ struct pty_run {
 // Starts argv on the pseudo-terminal as its controlling terminal.
 void start_on_pty(pty_run *run, const std::vector<std::string> &argv);
 
+// Reads the program's output until done() holds or the time runs out; returns done().
+bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms = 5000);
+
 // Reads the program's output until the screen shows the picture or the time runs out.
 bool wait_for_screen(pty_run *run, const std::vector<std::string> &want, int timeout_ms = 5000);
+
+// Whether some line of the screen holds the text.
+bool shows(const emulator &term, const std::string &text);
 
 // Waits for the program to end, reading all it wrote; returns its waitpid status.
 int finish(pty_run *run, int timeout_ms = 10000);
