@@ -55,6 +55,20 @@ const plot_case plot_cases[] = {
      {{2, 10}},
      1,
      ":2: not an integer: \\x00\\x01\\x1b[2Jbinary\n"},
+    {"binary_after_a_pair",
+     "510 340\n\x89PNG\r\n\x1a\n" + std::string(4096, '\xff'),
+     24,
+     80,
+     {{2, 10}},
+     1,
+     ":2: not an integer: \\x89PNG\n"},
+    {"nul_in_a_number",
+     std::string("510 340\n10\0 5", 14),
+     24,
+     80,
+     {{2, 10}},
+     1,
+     ":2: not an integer: 10\\x00\n"},
 };
 
 // Names the case in test output rather than dumping its bytes.
@@ -86,6 +100,34 @@ TEST_P(plot_test, draws_the_marks_then_blanks_the_screen_and_restores_the_termin
 
 INSTANTIATE_TEST_SUITE_P(cases, plot_test, testing::ValuesIn(plot_cases),
                          [](const auto &param) { return std::string(param.param.name); });
+
+TEST(plot, huge_inputs_run_to_their_end) {
+  std::string one_line;
+  std::vector<std::pair<int, int>> marks;
+  // The pairs move to another cell every 5000, so the line draws 200 marks.
+  for (int i = 0; i < 1000000; ++i) {
+    const int k = i / 5000;
+    one_line += std::to_string(k % 80 * 51) + " " + std::to_string(k % 24 * 170) + " ";
+    if (i % 5000 == 0)
+      marks.emplace_back(k % 24, k % 80);
+  }
+  const struct {
+    const char *name;
+    std::string input;
+    std::vector<std::pair<int, int>> marks;
+  } cases[] = {
+      {"white_space_64_mib", std::string(64 << 20, ' ') + "\n510\t340\n", {{2, 10}}},
+      {"a_line_of_a_million_pairs", one_line + "\n", marks},
+  };
+  for (const auto &c : cases) {
+    const run_result r = run_captured(trackplot({temp_file(c.name, c.input)}), 24, 80);
+    EXPECT_EQ(r.status, 0) << c.name;
+    EXPECT_EQ(r.err, "") << c.name;
+    emulator term(24, 80);
+    term.feed(before_final_clear(r.out));
+    EXPECT_EQ(term.lines(), picture(24, 80, c.marks)) << c.name;
+  }
+}
 
 TEST(plot, the_path_defaults_to_car3_txt_and_further_arguments_are_ignored) {
   const std::string dir = temp_dir() + "/";
