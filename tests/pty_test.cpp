@@ -27,6 +27,13 @@ std::string make_fifo(const std::string &name) {
   return fifo;
 }
 
+// Starts trackplot on a new named pipe and returns the pipe's writing end.
+int start_on_fifo(pty_run *run, const std::string &name) {
+  const std::string fifo = make_fifo(name);
+  start_on_pty(run, trackplot({fifo}));
+  return open(fifo.c_str(), O_WRONLY);
+}
+
 TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
   const std::string file = temp_file("pty_full", "0 0 510 340 4079 4079\n");
   pty_run run(24, 80);
@@ -51,10 +58,8 @@ TEST(pty, a_named_pipe_is_drawn_live_and_the_terminal_is_restored_however_the_ru
                {"sigterm", nullptr, SIGTERM, false}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string fifo = make_fifo(c.name);
     pty_run run(24, 80);
-    start_on_pty(&run, trackplot({fifo}));
-    const int writer = open(fifo.c_str(), O_WRONLY);
+    const int writer = start_on_fifo(&run, c.name);
     ASSERT_GE(writer, 0);
 
     ASSERT_EQ(write(writer, "510 340\n", 8), 8);
@@ -86,10 +91,8 @@ TEST(pty, a_writer_that_closes_the_pipe_ends_the_input_where_it_stopped) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string fifo = make_fifo(c.name);
     pty_run run(24, 80);
-    start_on_pty(&run, trackplot({fifo}));
-    const int writer = open(fifo.c_str(), O_WRONLY);
+    const int writer = start_on_fifo(&run, c.name);
     ASSERT_GE(writer, 0);
     const auto size = static_cast<ssize_t>(std::string(c.text).size());
     ASSERT_EQ(write(writer, c.text, static_cast<std::size_t>(size)), size);
