@@ -63,7 +63,7 @@ const plot_case plot_cases[] = {
      1,
      ":2: not an integer: \\x89PNG\n"},
     {"nul_in_a_number",
-     std::string("510 340\n10\0 5", 14),
+     std::string("510 340\n10\0 5", 13),
      24,
      80,
      {{2, 10}},
