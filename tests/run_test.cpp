@@ -129,6 +129,18 @@ TEST(plot, huge_inputs_run_to_their_end) {
   }
 }
 
+TEST(plot, reads_a_producer_through_dev_stdin) {
+  // Two writes with a pause between them, the way a live producer sends.
+  const std::string pipeline = "{ printf '510 340\\n'; sleep 0.1; printf '1020 680\\n'; } | " +
+                               std::string(TRACKPLOT_PATH) + " /dev/stdin";
+  const run_result r = run_captured({"/bin/sh", "-c", pipeline}, 24, 80);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  emulator term(24, 80);
+  term.feed(before_final_clear(r.out));
+  EXPECT_EQ(term.lines(), picture(24, 80, {{2, 10}, {4, 20}}));
+}
+
 TEST(plot, the_path_defaults_to_car3_txt_and_further_arguments_are_ignored) {
   const std::string dir = temp_dir() + "/";
   temp_file("car3.txt", "510 340\n");
