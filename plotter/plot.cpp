@@ -80,6 +80,7 @@ int plot_run(int argc, char **argv) {
 
   start_ncurses(ps);
   size_screen(ps);
+  // The stream's descriptor is read directly: each read takes whatever a pipe holds at the moment.
   point_reader rd;
   open_reader(&rd, fileno(in));
   int status;
