@@ -211,6 +211,10 @@ void start_on_pty(pty_run *run, const std::vector<std::string> &argv) {
   const std::vector<std::string> env{"TERM=xterm-256color"};
   run->pid = fork();
   if (run->pid == 0) {
+    // As a shell starts a job in the foreground: whatever the tests inherited, the signals a
+    // terminal sends take their default actions.
+    for (const int sig : {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU})
+      signal(sig, SIG_DFL);
     setsid();
     ioctl(run->slave, TIOCSCTTY, 0);
     dup2(run->slave, 0);
