@@ -6,9 +6,9 @@ PACKAGE_PACKAGES := dpkg-dev file
 
 # Plays the sample lap through standard input, a dozen pairs every twentieth of a second or so, the
 # way a live feed arrives.
+PACE := awk '{ print } NR % 12 == 0 { fflush(); system("sleep 0.05") }'
 demo: release
 	$(PACE) examples/lap.txt | build/release/trackplot /dev/stdin
-PACE := awk '{ print } NR % 12 == 0 { fflush(); system("sleep 0.05") }'
 
 test: dev
 	ctest --preset dev
