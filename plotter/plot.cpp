@@ -46,12 +46,14 @@ void map_pair(plot_state *ps) {
   ps->row = ps->y_scale != 0 ? ps->y / ps->y_scale : -1;
 }
 
-int mark_pair(plot_state *ps) {
+bool mark_needs_refresh(plot_state *ps) {
+  // The first refresh clears the terminal, whatever the mark.
+  const bool first = !ps->cleared;
   int row = 0;
   int col = 0;
   getyx(stdscr, row, col);
   if (wmove(stdscr, ps->row, ps->col) == ERR)
-    return 0;
+    return first;
   const bool marked = (winch(stdscr) & A_CHARTEXT) == '*';
   waddch(stdscr, '*');
   // Where curses leaves the cursor after the mark decides whether the terminal's cursor moves: the
@@ -59,7 +61,7 @@ int mark_pair(plot_state *ps) {
   int new_row = 0;
   int new_col = 0;
   getyx(stdscr, new_row, new_col);
-  return marked && new_row == row && new_col == col ? 0 : 1;
+  return first || !marked || new_row != row || new_col != col;
 }
 
 int plot_run(int argc, char **argv) {
@@ -83,14 +85,12 @@ int plot_run(int argc, char **argv) {
   // The stream's descriptor is read directly: each read takes whatever a pipe holds at the moment.
   point_reader rd;
   open_reader(&rd, fileno(in));
-  int status;
-  // The first refresh clears the terminal, so it is never skipped.
-  bool cleared = false;
-  while ((status = read_pair(ps, &rd)) == read_ok) {
+  read_status status;
+  while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok) {
     map_pair(ps);
-    if (mark_pair(ps) != 0 || !cleared) {
+    if (mark_needs_refresh(ps)) {
       wrefresh(stdscr);
-      cleared = true;
+      ps->cleared = true;
     }
   }
   stop_ncurses(ps);

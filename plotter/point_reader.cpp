@@ -1,7 +1,5 @@
 #include "point_reader.h"
 
-#include "plot.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -41,7 +39,7 @@ int next_byte(point_reader *rd) {
   return *rd->pos++;
 }
 
-int read_number(point_reader *rd, std::int32_t *out) {
+read_status read_number(point_reader *rd, std::int32_t *out) {
   int c = next_byte(rd);
   for (; c >= 0 && is_space(c); c = next_byte(rd))
     if (c == '\n')
@@ -103,20 +101,20 @@ void open_reader(point_reader *rd, int fd) {
   rd->end = rd->buf;
 }
 
-int read_pair(plot_state *ps, point_reader *rd) {
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  int status = read_number(rd, &x);
+read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y) {
+  std::int32_t first = 0;
+  std::int32_t second = 0;
+  read_status status = read_number(rd, &first);
   if (status == read_ok)
-    status = read_number(rd, &y);
+    status = read_number(rd, &second);
   if (status == read_ok) {
-    ps->x = x;
-    ps->y = y;
+    *x = first;
+    *y = second;
   }
   return status;
 }
 
-void report_reading(const point_reader *rd, int status, const char *prog, const char *path,
+void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
                     FILE *out) {
   if (status == read_failed) {
     std::fprintf(out, "%s: %s: %s\n", prog, path, std::strerror(rd->error));

@@ -5,10 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
-struct plot_state;
-
 // How a read ended; anything but read_ok ends the reading for good.
-enum read_status : int {
+enum read_status {
   read_ok,
   read_end,
   read_not_integer,
@@ -35,11 +33,11 @@ struct point_reader {
 // Starts reading from fd, which stays owned by the caller.
 void open_reader(point_reader *rd, int fd);
 
-// Reads the next pair into x and y of the record, which keep their values unless a whole pair is
-// read. The pair is returned as soon as the byte after its second number has arrived, or the input
-// has ended, so a live feed is drawn as it comes.
-int read_pair(plot_state *ps, point_reader *rd);
+// Reads the next pair into x and y, which keep their values unless a whole pair is read. The pair
+// is returned as soon as the byte after its second number has arrived, or the input has ended, so
+// a live feed is drawn as it comes.
+read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y);
 
 // Writes the one line that tells why the reading ended early; nothing for read_ok or read_end.
-void report_reading(const point_reader *rd, int status, const char *prog, const char *path,
+void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
                     FILE *out);

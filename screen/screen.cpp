@@ -1,6 +1,6 @@
 #include "screen.h"
 
-#include "plot.h"
+#include "plot_state.h"
 
 #include <curses.h>
 

@@ -2,7 +2,6 @@
 // tokenizer, and any difference in the pairs, or in the kind, line and text of an error, aborts.
 // The reader gets the input in pieces of random sizes, one piece a read, the way a pipe delivers
 // it.
-#include "plot.h"
 #include "point_reader.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -23,7 +22,7 @@ namespace {
 
 struct outcome {
   std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
-  int status = read_end;
+  read_status status = read_end;
   std::int64_t line = 0; // where the offending token starts
   std::string token;     // its first bytes, as many as a message can show and one more
 };
@@ -83,12 +82,13 @@ outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
     }
     shutdown(fds[1], SHUT_WR);
   });
-  plot_state ps{};
   point_reader rd;
   open_reader(&rd, fds[0]);
   outcome out;
-  while ((out.status = read_pair(&ps, &rd)) == read_ok)
-    out.pairs.emplace_back(ps.x, ps.y);
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  while ((out.status = read_pair(&rd, &x, &y)) == read_ok)
+    out.pairs.emplace_back(x, y);
   // The writer may still be sending what the reader no longer wants.
   shutdown(fds[0], SHUT_RDWR);
   writer.join();

@@ -1,7 +1,7 @@
 // Starts curses and carries out its arguments in order, so that a test can read the screen back:
 // "err:TEXT" shows a message, "put:TEXT" writes at the cursor, "move:ROW,COL" moves the cursor,
 // "underline" sets that attribute alone, "refresh" refreshes. The screen is blanked at the end.
-#include "plot.h"
+#include "plot_state.h"
 #include "screen.h"
 
 #include <cstdio>

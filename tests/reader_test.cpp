@@ -1,4 +1,3 @@
-#include "plot.h"
 #include "point_reader.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +15,7 @@ namespace {
 
 struct outcome {
   std::vector<std::pair<int, int>> pairs;
-  int status;
+  read_status status;
   std::string message;
 };
 
@@ -30,12 +29,13 @@ outcome read_through_pipe(const std::string &input, bool byte_by_byte) {
       EXPECT_GT(write(fds[1], input.data() + i, std::min(step, input.size() - i)), 0);
     close(fds[1]);
   });
-  plot_state ps{};
   point_reader rd;
   open_reader(&rd, fds[0]);
   outcome out;
-  while ((out.status = read_pair(&ps, &rd)) == read_ok)
-    out.pairs.emplace_back(ps.x, ps.y);
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  while ((out.status = read_pair(&rd, &x, &y)) == read_ok)
+    out.pairs.emplace_back(x, y);
   // Reading may stop before the writer is done; the rest is drained so that it can finish.
   char sink[4096];
   while (read(fds[0], sink, sizeof sink) > 0) {
@@ -57,7 +57,7 @@ struct reader_case {
   const char *name;
   std::string input;
   std::vector<std::pair<int, int>> pairs;
-  int status;
+  read_status status;
   std::string message;
 };
 
@@ -165,13 +165,14 @@ TEST(reader, returns_a_pair_once_the_byte_after_it_arrives) {
   ASSERT_EQ(write(fds[1], "10 20 3", 7), 7);
   // The writer stays open: a reader that waits for more than it needs would hang here.
   alarm(10);
-  plot_state ps{};
   point_reader rd;
   open_reader(&rd, fds[0]);
-  EXPECT_EQ(read_pair(&ps, &rd), read_ok);
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
   alarm(0);
-  EXPECT_EQ(ps.x, 10);
-  EXPECT_EQ(ps.y, 20);
+  EXPECT_EQ(x, 10);
+  EXPECT_EQ(y, 20);
   close(fds[0]);
   close(fds[1]);
 }
@@ -179,10 +180,11 @@ TEST(reader, returns_a_pair_once_the_byte_after_it_arrives) {
 TEST(reader, reports_a_read_error_with_the_system_text) {
   const int fd = open("/", O_RDONLY);
   ASSERT_GE(fd, 0);
-  plot_state ps{};
   point_reader rd;
   open_reader(&rd, fd);
-  const int status = read_pair(&ps, &rd);
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  const read_status status = read_pair(&rd, &x, &y);
   close(fd);
   EXPECT_EQ(status, read_failed);
   char text[256] = {};

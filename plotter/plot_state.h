@@ -1,0 +1,19 @@
+// The one record of a plot run's state, shared by the run and the screen functions.
+#pragma once
+
+#include <cstdint>
+#include <curses.h>
+
+// Everything the run knows between its steps; exactly one exists per run.
+struct plot_state {
+  WINDOW *win;          // the standard screen, as curses started it
+  std::int32_t cols;    // width of win in columns, -1 for no window
+  std::int32_t rows;    // height of win in rows, -1 for no window
+  std::int32_t x_scale; // sample units per column
+  std::int32_t y_scale; // sample units per row
+  std::int32_t x;       // latest pair, in sample units
+  std::int32_t y;
+  std::int32_t col; // cell of the latest pair
+  std::int32_t row;
+  bool cleared; // the first refresh, which clears the terminal, has been made
+};
