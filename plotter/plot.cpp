@@ -84,9 +84,12 @@ int plot_run(int argc, char **argv) {
   size_screen(ps);
   // The stream's descriptor is read directly: each read takes whatever a pipe holds at the moment.
   point_reader rd;
-  open_reader(&rd, fileno(in));
+  open_reader(&rd, fileno(in), nullptr);
   read_status status;
-  while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok) {
+  while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok || status == read_interrupted) {
+    // A signal ended the wait for input; the reading goes on where it stopped.
+    if (status == read_interrupted)
+      continue;
     map_pair(ps);
     if (mark_needs_refresh(ps)) {
       wrefresh(stdscr);

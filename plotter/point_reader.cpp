@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -15,107 +16,123 @@ bool is_space(int c) {
 }
 
 // Takes whatever one read returns, so a pipe is never waited on for more than it has.
-bool fill(point_reader *rd) {
+read_status fill(point_reader *rd) {
   if (rd->ended)
-    return false;
-  ssize_t n;
-  do
-    n = read(rd->fd, rd->buf, sizeof rd->buf);
-  while (n < 0 && errno == EINTR);
+    return rd->error != 0 ? read_failed : read_end;
+  if (rd->wait_mask != nullptr) {
+    pollfd p{rd->fd, POLLIN, 0};
+    if (ppoll(&p, 1, nullptr, rd->wait_mask) < 0 && errno == EINTR)
+      return read_interrupted;
+  }
+  const ssize_t n = read(rd->fd, rd->buf, sizeof rd->buf);
+  if (n < 0 && errno == EINTR)
+    return read_interrupted;
   if (n <= 0) {
     rd->ended = true;
     rd->error = n < 0 ? errno : 0;
-    return false;
+    return n < 0 ? read_failed : read_end;
   }
   rd->pos = rd->buf;
   rd->end = rd->buf + n;
-  return true;
+  return read_ok;
 }
 
-// The next byte, or -1 at the end of the input or on a read error.
-int next_byte(point_reader *rd) {
-  if (rd->pos == rd->end && !fill(rd))
-    return -1;
-  return *rd->pos++;
-}
-
+// Reads the next number, going on with a token that an interrupted read broke off.
 read_status read_number(point_reader *rd, std::int32_t *out) {
-  int c = next_byte(rd);
-  for (; c >= 0 && is_space(c); c = next_byte(rd))
-    if (c == '\n')
-      ++rd->line;
-  if (c < 0)
-    return rd->error != 0 ? read_failed : read_end;
-
-  rd->token_line = rd->line;
-  std::size_t len = 0;
-  std::size_t digits = 0;
-  bool negative = false;
-  bool bad = false;
-  std::uint64_t magnitude = 0;
-  do {
-    if (len < sizeof rd->token)
-      rd->token[len] = static_cast<unsigned char>(c);
-    if (c >= '0' && c <= '9') {
-      ++digits;
-      // Past the largest magnitude the value no longer matters, only that it is too large.
-      if (magnitude <= max_magnitude)
-        magnitude = magnitude * 10 + static_cast<std::uint64_t>(c - '0');
-    } else if (len == 0 && (c == '+' || c == '-')) {
-      negative = c == '-';
+  read_status status = read_ok;
+  while (!rd->in_token) {
+    if (rd->pos == rd->end && (status = fill(rd)) != read_ok)
+      return status;
+    const int c = *rd->pos;
+    if (!is_space(c)) {
+      rd->in_token = true;
+      rd->token_line = rd->line;
+      rd->token_len = 0;
+      rd->negative = c == '-';
+      rd->bad = false;
+      rd->digits = 0;
+      rd->magnitude = 0;
     } else {
-      bad = true;
+      rd->line += c == '\n';
+      ++rd->pos;
     }
-    ++len;
-    // A token known to be bad is read only as far as its message shows it, so that binary
-    // input without white space ends at once.
-    if (bad && len == sizeof rd->token)
-      break;
-    c = next_byte(rd);
-  } while (c >= 0 && !is_space(c));
-  if (c == '\n')
-    ++rd->line;
-  rd->token_len = std::min(len, sizeof rd->token);
+  }
 
-  if (rd->error != 0)
-    return read_failed;
-  if (bad || digits == 0)
+  const std::uint64_t limit = rd->negative ? max_magnitude : max_magnitude - 1;
+  for (;;) {
+    if (rd->pos == rd->end && (status = fill(rd)) != read_ok) {
+      // The end of the input ends the token; a failed read cuts it short.
+      if (status != read_end)
+        return status;
+      break;
+    }
+    const int c = *rd->pos;
+    if (is_space(c))
+      break;
+    ++rd->pos;
+    if (rd->token_len < sizeof rd->token)
+      rd->token[rd->token_len] = static_cast<unsigned char>(c);
+    if (c >= '0' && c <= '9') {
+      ++rd->digits;
+      // Past the largest magnitude the value no longer matters, only that it is too large.
+      if (rd->magnitude <= max_magnitude)
+        rd->magnitude = rd->magnitude * 10 + static_cast<std::uint64_t>(c - '0');
+    } else if (rd->token_len != 0 || (c != '+' && c != '-')) {
+      rd->bad = true;
+    }
+    ++rd->token_len;
+    // A token known to be bad is read only as far as its message shows it, so that binary input
+    // or an endless number ends the reading at once.
+    if ((rd->bad || rd->magnitude > limit) && rd->token_len >= sizeof rd->token)
+      break;
+  }
+  rd->in_token = false;
+
+  if (rd->bad || rd->digits == 0)
     return read_not_integer;
-  if (magnitude > (negative ? max_magnitude : max_magnitude - 1))
+  if (rd->magnitude > limit)
     return read_out_of_range;
-  const auto value = static_cast<std::int64_t>(magnitude);
-  *out = static_cast<std::int32_t>(negative ? -value : value);
+  const auto value = static_cast<std::int64_t>(rd->magnitude);
+  *out = static_cast<std::int32_t>(rd->negative ? -value : value);
   return read_ok;
 }
 
 } // namespace
 
-void open_reader(point_reader *rd, int fd) {
+void open_reader(point_reader *rd, int fd, const sigset_t *wait_mask) {
   rd->fd = fd;
+  rd->wait_mask = wait_mask;
   rd->ended = false;
   rd->error = 0;
   rd->line = 1;
   rd->token_line = 0;
   rd->token_len = 0;
+  rd->in_token = false;
+  rd->have_x = false;
   rd->pos = rd->buf;
   rd->end = rd->buf;
 }
 
 read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y) {
-  std::int32_t first = 0;
-  std::int32_t second = 0;
-  read_status status = read_number(rd, &first);
-  if (status == read_ok)
-    status = read_number(rd, &second);
-  if (status == read_ok) {
-    *x = first;
-    *y = second;
+  for (;;) {
+    std::int32_t value = 0;
+    const read_status status = read_number(rd, &value);
+    if (status != read_ok)
+      return status;
+    if (!rd->have_x) {
+      rd->x = value;
+      rd->have_x = true;
+      continue;
+    }
+    rd->have_x = false;
+    *x = rd->x;
+    *y = value;
+    return read_ok;
   }
-  return status;
 }
 
-void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
-                    FILE *out) {
+void report_reading(const point_reader *rd, read_status status, const char *prog,
+                    const char *path, FILE *out) {
   if (status == read_failed) {
     std::fprintf(out, "%s: %s: %s\n", prog, path, std::strerror(rd->error));
     return;

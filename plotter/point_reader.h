@@ -1,14 +1,17 @@
 // Streaming reader of point files: decimal integers separated by white space, taken in pairs.
 #pragma once
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
-// How a read ended; anything but read_ok ends the reading for good.
+// How a read ended. read_interrupted leaves the reader ready to go on where it stopped; anything
+// else but read_ok ends the reading for good.
 enum read_status {
   read_ok,
   read_end,
+  read_interrupted,
   read_not_integer,
   read_out_of_range,
   read_failed,
@@ -19,25 +22,37 @@ inline constexpr std::size_t token_shown = 32;
 
 struct point_reader {
   int fd;
-  bool ended;              // no more reads: the input ended or failed
-  int error;               // errno of a failed read, 0 otherwise
-  std::int64_t line;       // line of the next byte, from 1
-  std::int64_t token_line; // line on which the latest token started
-  std::size_t token_len;   // bytes kept of the latest token, one more than shown if it was longer
-  unsigned char token[token_shown + 1];
+  const sigset_t *wait_mask; // signal mask in force while waiting for input, or null
+  bool ended;                // no more reads: the input ended or failed
+  int error;                 // errno of a failed read, 0 otherwise
+  std::int64_t line;         // line of the next byte, from 1
+  // The token being read and the pair being put together; both survive an interrupted read.
+  std::int64_t token_line;  // line on which the latest token started
+  std::size_t token_len;    // bytes read of the latest token
+  bool in_token;            // a token has started and not yet ended
+  bool negative;            // it began with a minus sign
+  bool bad;                 // it holds a byte that no integer holds
+  std::size_t digits;       // decimal digits in it
+  std::uint64_t magnitude;  // their value, held no further than just past the largest one
+  bool have_x;              // the pair's first number has been read
+  std::int32_t x;           // and this is it
+  unsigned char token[token_shown + 1]; // the latest token's first bytes
   const unsigned char *pos;
   const unsigned char *end;
   unsigned char buf[1 << 16];
 };
 
-// Starts reading from fd, which stays owned by the caller.
-void open_reader(point_reader *rd, int fd);
+// Starts reading from fd, which stays owned by the caller. With a wait_mask, each wait for input
+// has that signal mask in force, so that a signal blocked at other times can interrupt the wait and
+// cannot arrive unnoticed just before it; the read then returns read_interrupted.
+void open_reader(point_reader *rd, int fd, const sigset_t *wait_mask);
 
 // Reads the next pair into x and y, which keep their values unless a whole pair is read. The pair
 // is returned as soon as the byte after its second number has arrived, or the input has ended, so
-// a live feed is drawn as it comes.
+// a live feed is drawn as it comes. A token known to be bad is read no further than the bytes a
+// message shows of it and one more.
 read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y);
 
 // Writes the one line that tells why the reading ended early; nothing for read_ok or read_end.
-void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
-                    FILE *out);
+void report_reading(const point_reader *rd, read_status status, const char *prog,
+                    const char *path, FILE *out);

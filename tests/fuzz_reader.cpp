@@ -31,6 +31,24 @@ bool is_blank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// What a whole token is: an integer that fits, with its value, or why not.
+read_status classify(const std::string &token, std::int32_t *value) {
+  const bool negative = token[0] == '-';
+  std::string digits = token.substr(token[0] == '+' || token[0] == '-' ? 1 : 0);
+  const bool integer = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) {
+    return c >= '0' && c <= '9';
+  });
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+  const std::string limit = negative ? "2147483648" : "2147483647";
+  if (!integer)
+    return read_not_integer;
+  if (digits.size() > 10 || (digits.size() == 10 && digits > limit))
+    return read_out_of_range;
+  const std::int64_t magnitude = digits.empty() ? 0 : std::stoll(digits);
+  *value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  return read_ok;
+}
+
 outcome read_plainly(const std::string &text) {
   outcome out;
   std::vector<std::int32_t> numbers;
@@ -44,22 +62,26 @@ outcome read_plainly(const std::string &text) {
     const std::size_t start = i;
     while (i < text.size() && !is_blank(text[i]))
       ++i;
-    const std::string token = text.substr(start, i - start);
-    const bool negative = token[0] == '-';
-    std::string digits = token.substr(token[0] == '+' || token[0] == '-' ? 1 : 0);
-    const bool integer = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) {
-      return c >= '0' && c <= '9';
-    });
-    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
-    const std::string limit = negative ? "2147483648" : "2147483647";
-    if (!integer || digits.size() > 10 || (digits.size() == 10 && digits > limit)) {
-      out.status = integer ? read_out_of_range : read_not_integer;
+    std::string token = text.substr(start, i - start);
+    std::int32_t value = 0;
+    read_status status = classify(token, &value);
+    // A bad token is read only up to the shortest start, of at least the bytes a message shows and
+    // one more, that is known to be bad already.
+    for (std::size_t n = token_shown + 1; status != read_ok && n < token.size(); ++n) {
+      const read_status start_status = classify(token.substr(0, n), &value);
+      if (start_status != read_ok) {
+        token.resize(n);
+        status = start_status;
+        break;
+      }
+    }
+    if (status != read_ok) {
+      out.status = status;
       out.line = line;
       out.token = token.substr(0, token_shown + 1);
       return out;
     }
-    const std::int64_t magnitude = digits.empty() ? 0 : std::stoll(digits);
-    numbers.push_back(static_cast<std::int32_t>(negative ? -magnitude : magnitude));
+    numbers.push_back(value);
     if (numbers.size() == 2) {
       out.pairs.emplace_back(numbers[0], numbers[1]);
       numbers.clear();
@@ -83,7 +105,7 @@ outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
     shutdown(fds[1], SHUT_WR);
   });
   point_reader rd;
-  open_reader(&rd, fds[0]);
+  open_reader(&rd, fds[0], nullptr);
   outcome out;
   std::int32_t x = 0;
   std::int32_t y = 0;
@@ -96,7 +118,8 @@ outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
   close(fds[1]);
   if (out.status == read_not_integer || out.status == read_out_of_range) {
     out.line = rd.token_line;
-    out.token.assign(reinterpret_cast<const char *>(rd.token), rd.token_len);
+    out.token.assign(reinterpret_cast<const char *>(rd.token),
+                     std::min(rd.token_len, sizeof rd.token));
   }
 
   // Whatever the input, the message is one line of printable ASCII.

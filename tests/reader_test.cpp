@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <pthread.h>
+#include <pty.h>
 #include <string>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -13,35 +16,71 @@
 
 namespace {
 
+// Where the reader's input comes from.
+enum source {
+  pipe_closed,     // a pipe, closed by its writer at the end
+  terminal_eof,    // a terminal in canonical mode, ended by the end-of-file key
+  terminal_hangup, // a pseudo-terminal's master side, whose reads fail once the other side closes
+};
+
 struct outcome {
   std::vector<std::pair<int, int>> pairs;
   read_status status;
   std::string message;
 };
 
-// Reads input through a pipe, written whole or a byte at a time, the way a slow feed arrives.
-outcome read_through_pipe(const std::string &input, bool byte_by_byte) {
-  int fds[2];
-  EXPECT_EQ(pipe(fds), 0);
+// Reads input written whole or a byte at a time, the way a slow feed arrives.
+outcome read_from(source from, const std::string &input, bool byte_by_byte) {
+  int fds[2]; // the reader's end, the writer's end
+  if (from == pipe_closed) {
+    EXPECT_EQ(pipe(fds), 0);
+  } else {
+    int master = -1;
+    int slave = -1;
+    EXPECT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    termios modes{};
+    tcgetattr(slave, &modes);
+    if (from == terminal_eof) {
+      modes.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+      fds[0] = slave;
+      fds[1] = master;
+    } else {
+      cfmakeraw(&modes);
+      fds[0] = master;
+      fds[1] = slave;
+    }
+    tcsetattr(slave, TCSANOW, &modes);
+  }
   std::thread writer([&] {
     const std::size_t step = byte_by_byte ? 1 : input.size();
     for (std::size_t i = 0; i < input.size(); i += step)
       EXPECT_GT(write(fds[1], input.data() + i, std::min(step, input.size() - i)), 0);
-    close(fds[1]);
+    if (from != terminal_eof) {
+      close(fds[1]);
+      return;
+    }
+    // The key sends a line unfinished; typed again at the start of a line, it ends the input. The
+    // terminal stays open, so a reader that reads on after the end waits for good.
+    const std::string eof = !input.empty() && input.back() != '\n' ? "\x04\x04" : "\x04";
+    EXPECT_EQ(write(fds[1], eof.data(), eof.size()), static_cast<ssize_t>(eof.size()));
   });
+  alarm(10);
   point_reader rd;
-  open_reader(&rd, fds[0]);
+  open_reader(&rd, fds[0], nullptr);
   outcome out;
   std::int32_t x = 0;
   std::int32_t y = 0;
   while ((out.status = read_pair(&rd, &x, &y)) == read_ok)
     out.pairs.emplace_back(x, y);
+  alarm(0);
   // Reading may stop before the writer is done; the rest is drained so that it can finish.
   char sink[4096];
-  while (read(fds[0], sink, sizeof sink) > 0) {
+  while (from == pipe_closed && read(fds[0], sink, sizeof sink) > 0) {
   }
   writer.join();
   close(fds[0]);
+  if (from == terminal_eof)
+    close(fds[1]);
 
   char *text = nullptr;
   std::size_t size = 0;
@@ -59,6 +98,7 @@ struct reader_case {
   std::vector<std::pair<int, int>> pairs;
   read_status status;
   std::string message;
+  source from = pipe_closed;
 };
 
 const std::string a40(40, 'a');
@@ -96,6 +136,11 @@ const reader_case reader_cases[] = {
      {},
      read_out_of_range,
      "tp: f:1: integer out of range: -2147483649\n"},
+    {"too_small_by_a_digit",
+     "-21474836480 0",
+     {},
+     read_out_of_range,
+     "tp: f:1: integer out of range: -21474836480\n"},
     {"long_digits_then_a_letter",
      "99999999999999999999a 1",
      {},
@@ -126,6 +171,19 @@ const reader_case reader_cases[] = {
      {{5, 6}},
      read_not_integer,
      "tp: f:1: not an integer: 7\\x00\n"},
+    {"end_of_file_typed_at_a_terminal", "1 2 3", {{1, 2}}, read_end, "", terminal_eof},
+    {"read_error_between_pairs",
+     "1 2 3 4 ",
+     {{1, 2}, {3, 4}},
+     read_failed,
+     "tp: f: Input/output error\n",
+     terminal_hangup},
+    {"read_error_in_a_number",
+     "1 2 3 4",
+     {{1, 2}},
+     read_failed,
+     "tp: f: Input/output error\n",
+     terminal_hangup},
 };
 
 // Names the case in test output rather than dumping its bytes.
@@ -139,7 +197,7 @@ TEST_P(reader_test, reads_pairs_until_the_end_or_the_first_bad_token) {
   const reader_case &c = GetParam();
   for (bool byte_by_byte : {false, true}) {
     SCOPED_TRACE(byte_by_byte ? "a byte at a time" : "whole");
-    const outcome out = read_through_pipe(c.input, byte_by_byte);
+    const outcome out = read_from(c.from, c.input, byte_by_byte);
     EXPECT_EQ(out.pairs, c.pairs);
     EXPECT_EQ(out.status, c.status);
     EXPECT_EQ(out.message, c.message);
@@ -149,13 +207,16 @@ TEST_P(reader_test, reads_pairs_until_the_end_or_the_first_bad_token) {
 INSTANTIATE_TEST_SUITE_P(cases, reader_test, testing::ValuesIn(reader_cases),
                          [](const auto &param) { return std::string(param.param.name); });
 
-TEST(reader, a_huge_input_is_read_in_constant_memory) {
+TEST(reader, reads_pairs_split_across_many_reads_in_order) {
   std::string input;
-  for (int i = 0; i < 100000; ++i)
+  std::vector<std::pair<int, int>> pairs;
+  // Far more than one read takes, so that pairs and numbers fall across the reads' boundaries.
+  for (int i = 0; i < 100000; ++i) {
     input += std::to_string(i) + " " + std::to_string(-i) + "\n";
-  const outcome out = read_through_pipe(input, false);
-  ASSERT_EQ(out.pairs.size(), 100000u);
-  EXPECT_EQ(out.pairs.back(), std::make_pair(99999, -99999));
+    pairs.emplace_back(i, -i);
+  }
+  const outcome out = read_from(pipe_closed, input, false);
+  EXPECT_EQ(out.pairs, pairs);
   EXPECT_EQ(out.status, read_end);
 }
 
@@ -166,7 +227,7 @@ TEST(reader, returns_a_pair_once_the_byte_after_it_arrives) {
   // The writer stays open: a reader that waits for more than it needs would hang here.
   alarm(10);
   point_reader rd;
-  open_reader(&rd, fds[0]);
+  open_reader(&rd, fds[0], nullptr);
   std::int32_t x = 0;
   std::int32_t y = 0;
   EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
@@ -177,21 +238,58 @@ TEST(reader, returns_a_pair_once_the_byte_after_it_arrives) {
   close(fds[1]);
 }
 
-TEST(reader, reports_a_read_error_with_the_system_text) {
-  const int fd = open("/", O_RDONLY);
-  ASSERT_GE(fd, 0);
-  point_reader rd;
-  open_reader(&rd, fd);
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  const read_status status = read_pair(&rd, &x, &y);
-  close(fd);
-  EXPECT_EQ(status, read_failed);
-  char text[256] = {};
-  FILE *mem = fmemopen(text, sizeof text - 1, "w");
-  report_reading(&rd, status, "tp", "dir", mem);
-  std::fclose(mem);
-  EXPECT_STREQ(text, "tp: dir: Is a directory\n");
+void on_signal(int) {}
+
+// A signal whose handler does not restart system calls, as curses' resize signal, interrupts the
+// wait for input; the reading goes on where it stopped, in the middle of a pair and of a number.
+TEST(reader, a_read_interrupted_by_a_signal_goes_on_where_it_stopped) {
+  struct sigaction act {};
+  act.sa_handler = on_signal;
+  struct sigaction before_act {};
+  sigaction(SIGUSR1, &act, &before_act);
+  sigset_t usr1;
+  sigemptyset(&usr1);
+  sigaddset(&usr1, SIGUSR1);
+  for (const bool with_mask : {true, false}) {
+    SCOPED_TRACE(with_mask ? "let through only while waiting" : "let through all the time");
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(write(fds[1], "1 23", 4), 4);
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &usr1, &before);
+    sigset_t waiting = before;
+    sigdelset(&waiting, SIGUSR1);
+    std::thread signaller;
+    if (with_mask) {
+      // Sent before the wait, it must still end the wait.
+      pthread_kill(pthread_self(), SIGUSR1);
+    } else {
+      pthread_sigmask(SIG_SETMASK, &before, nullptr);
+      signaller = std::thread([reader = pthread_self()] {
+        usleep(50000);
+        pthread_kill(reader, SIGUSR1);
+      });
+    }
+    alarm(10);
+    point_reader rd;
+    open_reader(&rd, fds[0], with_mask ? &waiting : nullptr);
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    EXPECT_EQ(read_pair(&rd, &x, &y), read_interrupted);
+    if (signaller.joinable())
+      signaller.join();
+    ASSERT_EQ(write(fds[1], "4 5 6\n", 6), 6);
+    close(fds[1]);
+    EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(1, 234));
+    EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(5, 6));
+    EXPECT_EQ(read_pair(&rd, &x, &y), read_end);
+    alarm(0);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    close(fds[0]);
+  }
+  sigaction(SIGUSR1, &before_act, nullptr);
 }
 
 } // namespace

@@ -129,16 +129,47 @@ TEST(plot, huge_inputs_run_to_their_end) {
   }
 }
 
+// A producer piped into /dev/stdin is drawn until it stops; one that sends a number without end is
+// stopped as soon as the number is known to be bad, with the marks before it shown.
 TEST(plot, reads_a_producer_through_dev_stdin) {
-  // Two writes with a pause between them, the way a live producer sends.
-  const std::string pipeline = "{ printf '510 340\\n'; sleep 0.1; printf '1020 680\\n'; } | " +
-                               std::string(TRACKPLOT_PATH) + " /dev/stdin";
-  const run_result r = run_captured({"/bin/sh", "-c", pipeline}, 24, 80);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  emulator term(24, 80);
-  term.feed(before_final_clear(r.out));
-  EXPECT_EQ(term.lines(), picture(24, 80, {{2, 10}, {4, 20}}));
+  const std::string zeros(32, '0');
+  const struct {
+    const char *name;
+    std::string producer;
+    std::vector<std::pair<int, int>> marks;
+    int status;
+    std::string message; // standard error after "<program>: /dev/stdin"
+  } cases[] = {
+      // Two writes with a pause between them, the way a live producer sends.
+      {"two_writes",
+       "printf '510 340\\n'; sleep 0.1; printf '1020 680\\n'",
+       {{2, 10}, {4, 20}},
+       0,
+       ""},
+      {"endless_number",
+       "printf '510 340 '; yes 1 | tr -d '\\n'",
+       {{2, 10}},
+       1,
+       ":1: integer out of range: " + std::string(32, '1') + "...\n"},
+      {"forty_digits_then_endless_letters",
+       "printf '510 340 %040d' 0; yes a | tr -d '\\n'",
+       {{2, 10}},
+       1,
+       ":1: not an integer: " + zeros + "...\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    // A run that never ends is cut short, and fails on its status.
+    const std::string pipeline =
+        "{ " + c.producer + "; } | timeout 20 " + std::string(TRACKPLOT_PATH) + " /dev/stdin";
+    const run_result r = run_captured({"/bin/sh", "-c", pipeline}, 24, 80);
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), c.status);
+    EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": /dev/stdin" + c.message));
+    emulator term(24, 80);
+    term.feed(before_final_clear(r.out));
+    EXPECT_EQ(term.lines(), picture(24, 80, c.marks));
+  }
 }
 
 TEST(plot, the_path_defaults_to_car3_txt_and_further_arguments_are_ignored) {
@@ -175,8 +206,9 @@ TEST(plot, a_file_that_cannot_be_plotted_leaves_the_terminal_untouched) {
   }
 }
 
-TEST(plot, a_read_error_is_reported_after_the_terminal_is_restored) {
-  // Reading a process's memory at address 0 fails with an I/O error.
+TEST(plot, a_read_error_is_reported_and_the_terminal_restored) {
+  // A process's memory read from offset 0 is its address 0, which Linux never maps (mmap_min_addr
+  // keeps the lowest page free), so the first read fails with EIO on every Linux.
   const run_result r = run_captured(trackplot({"/proc/self/mem"}), 24, 80);
   EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
   EXPECT_EQ(r.err, TRACKPLOT_PATH + std::string(": /proc/self/mem: Input/output error\n"));
