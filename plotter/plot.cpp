@@ -3,6 +3,8 @@
 #include "point_reader.h"
 #include "screen.h"
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -30,7 +32,7 @@ std::int32_t scale_for(std::int32_t cells) {
   return cells != 0 ? full_scale / cells : 0;
 }
 
-void size_screen(plot_state *ps) {
+int size_screen(plot_state *ps) {
   int rows = 0;
   int cols = 0;
   getmaxyx(ps->win, rows, cols);
@@ -38,6 +40,16 @@ void size_screen(plot_state *ps) {
   ps->cols = cols;
   ps->x_scale = scale_for(cols);
   ps->y_scale = scale_for(rows);
+  ps->shown_rows = rows;
+  ps->shown_cols = cols;
+  ps->mark_row = -1;
+  ps->mark_col = -1;
+  // A screen with no scale on some axis places no mark at all, and needs no room for them.
+  if (ps->x_scale <= 0 || ps->y_scale <= 0)
+    return 0;
+  ps->marked = static_cast<std::uint8_t *>(
+      std::calloc(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), 1));
+  return ps->marked != nullptr ? 0 : 1;
 }
 
 void map_pair(plot_state *ps) {
@@ -49,12 +61,20 @@ void map_pair(plot_state *ps) {
 bool mark_needs_refresh(plot_state *ps) {
   // The first refresh clears the terminal, whatever the mark.
   const bool first = !ps->cleared;
+  // The scales place the full scale on the start-up screen, so only its cells hold marks, whatever
+  // the size of the terminal now.
+  if (ps->row < 0 || ps->row >= ps->rows || ps->col < 0 || ps->col >= ps->cols)
+    return first;
+  std::uint8_t *cell = &ps->marked[ps->row * ps->cols + ps->col];
+  const bool marked = *cell != 0;
+  *cell = 1;
+  ps->mark_row = ps->row;
+  ps->mark_col = ps->col;
   int row = 0;
   int col = 0;
   getyx(stdscr, row, col);
   if (wmove(stdscr, ps->row, ps->col) == ERR)
     return first;
-  const bool marked = (winch(stdscr) & A_CHARTEXT) == '*';
   waddch(stdscr, '*');
   // Where curses leaves the cursor after the mark decides whether the terminal's cursor moves: the
   // next cell, the start of the next line, or the bottom-right cell itself.
@@ -62,6 +82,40 @@ bool mark_needs_refresh(plot_state *ps) {
   int new_col = 0;
   getyx(stdscr, new_row, new_col);
   return first || !marked || new_row != row || new_col != col;
+}
+
+namespace {
+
+// Draws the remembered marks that fit the screen as it is now, and nothing else, with the cursor
+// where drawing the latest mark left it.
+void redraw_marks(plot_state *ps) {
+  werase(stdscr);
+  const int rows = std::min(ps->rows, ps->shown_rows);
+  const int cols = std::min(ps->cols, ps->shown_cols);
+  for (int row = 0; ps->marked != nullptr && row < rows; ++row)
+    for (int col = 0; col < cols; ++col)
+      if (ps->marked[row * ps->cols + col] != 0)
+        mvwaddch(stdscr, row, col, '*');
+  if (ps->mark_row >= 0 && wmove(stdscr, ps->mark_row, ps->mark_col) != ERR)
+    waddch(stdscr, '*');
+}
+
+} // namespace
+
+void show_plot(plot_state *ps) {
+  refresh_screen(ps);
+  ps->cleared = true;
+  // Curses takes a new size of the terminal during a refresh and keeps of the screen only what
+  // fits; marks cut off by a shrink would not come back when the terminal grows again.
+  int rows = 0;
+  int cols = 0;
+  getmaxyx(stdscr, rows, cols);
+  if (rows == ps->shown_rows && cols == ps->shown_cols)
+    return;
+  ps->shown_rows = rows;
+  ps->shown_cols = cols;
+  redraw_marks(ps);
+  refresh_screen(ps);
 }
 
 int plot_run(int argc, char **argv) {
@@ -80,27 +134,49 @@ int plot_run(int argc, char **argv) {
     return 1;
   }
 
-  start_ncurses(ps);
-  size_screen(ps);
+  if (start_ncurses(ps) != 0) {
+    std::fclose(in);
+    std::fprintf(stderr, "%s: terminal type %s cannot move the cursor to a given cell\n", prog,
+                 termname());
+    std::free(ps);
+    return 1;
+  }
+  if (size_screen(ps) != 0) {
+    stop_ncurses(ps);
+    std::fclose(in);
+    std::perror("malloc");
+    std::free(ps);
+    return 1;
+  }
+  // Curses' resize signal is let through only while the run waits for input: it then always
+  // interrupts the wait, and the plot is drawn again for the new size at once, even while no pair
+  // arrives.
+  sigset_t resize;
+  sigemptyset(&resize);
+  sigaddset(&resize, SIGWINCH);
+  sigset_t waiting;
+  sigprocmask(SIG_BLOCK, &resize, &waiting);
+  sigdelset(&waiting, SIGWINCH);
   // The stream's descriptor is read directly: each read takes whatever a pipe holds at the moment.
   point_reader rd;
-  open_reader(&rd, fileno(in), nullptr);
+  open_reader(&rd, fileno(in), &waiting);
   read_status status;
   while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok || status == read_interrupted) {
-    // A signal ended the wait for input; the reading goes on where it stopped.
-    if (status == read_interrupted)
+    // A signal ended the wait for input; the terminal may have changed size.
+    if (status == read_interrupted) {
+      show_plot(ps);
       continue;
-    map_pair(ps);
-    if (mark_needs_refresh(ps)) {
-      wrefresh(stdscr);
-      ps->cleared = true;
     }
+    map_pair(ps);
+    if (mark_needs_refresh(ps))
+      show_plot(ps);
   }
   stop_ncurses(ps);
   std::fclose(in);
 
   // The terminal is back in its own modes before anything is said about the input.
   report_reading(&rd, status, prog, path, stderr);
+  std::free(ps->marked);
   std::free(ps);
   return status == read_end ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-// The run's state and the steps of a plot run.
+// The steps of a plot run.
 #pragma once
 
 #include "plot_state.h"
@@ -11,8 +11,9 @@ inline constexpr std::int32_t full_scale = 4096;
 // Sample units per cell for a screen dimension of the given number of cells.
 std::int32_t scale_for(std::int32_t cells);
 
-// Takes the size of win once and works out both scales from it.
-void size_screen(plot_state *ps);
+// Takes the size of win once, works out both scales from it and makes room to remember a mark in
+// each cell; returns 1 when that room cannot be had, 0 otherwise.
+int size_screen(plot_state *ps);
 
 // Maps the latest pair onto its cell.
 void map_pair(plot_state *ps);
@@ -22,6 +23,10 @@ void map_pair(plot_state *ps);
 // has been cleared already, and the cell is off the screen, or it holds the mark already and the
 // cursor ends where it was.
 bool mark_needs_refresh(plot_state *ps);
+
+// Brings the terminal up to date with the plot, drawing the marks again when the terminal has
+// changed size.
+void show_plot(plot_state *ps);
 
 // The whole run of the program; returns its exit status.
 int plot_run(int argc, char **argv);

@@ -2,23 +2,46 @@
 
 #include "plot_state.h"
 
+#include <csignal>
 #include <curses.h>
+#include <termios.h>
 
 int start_ncurses(plot_state *ps) {
   ps->win = initscr();
+  // Without a way to put the cursor on a given cell, curses can only write one mark after another.
+  if (tigetstr("cup") == nullptr) {
+    endwin();
+    return 1;
+  }
   cbreak();
   noecho();
   nodelay(ps->win, TRUE);
   keypad(ps->win, TRUE);
-  // Nothing reads the keyboard, so a key typed during the run stays pending for good: curses would
-  // poll for it during updates and break off a redraw of many lines because of it.
+  // Nothing reads the keyboard, so curses need not look for typed keys: it would ask the terminal
+  // before each update, a system call a refresh for nothing.
   typeahead(-1);
   return 0;
+}
+
+void refresh_screen(plot_state *) {
+  wnoutrefresh(stdscr);
+  // Curses ignores the suspend signal while it updates the terminal, and an update is most of what
+  // a run does. Held back instead, a Ctrl-Z reaches curses' own handler as soon as the update ends.
+  sigset_t suspend;
+  sigemptyset(&suspend);
+  sigaddset(&suspend, SIGTSTP);
+  sigset_t before;
+  sigprocmask(SIG_BLOCK, &suspend, &before);
+  doupdate();
+  sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 void stop_ncurses(plot_state *) {
   wclear(stdscr);
   wrefresh(stdscr);
+  // Keys typed during the run were never read; left queued, the shell would read and run them. The
+  // queue is the terminal's that curses draws on, which standard input need not be.
+  tcflush(fileno(stdout), TCIFLUSH);
   endwin();
 }
 

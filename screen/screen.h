@@ -3,10 +3,16 @@
 
 struct plot_state;
 
-// Starts curses on the terminal and keeps its standard screen in ps->win; returns 0.
+// Starts curses on the terminal and keeps its standard screen in ps->win; returns 0. A terminal
+// that cannot move the cursor to a given cell is handed straight back, with nothing drawn, and 1 is
+// returned.
 int start_ncurses(plot_state *ps);
 
-// Blanks the screen and gives the terminal back in the modes it had before.
+// Sends what the standard screen holds to the terminal.
+void refresh_screen(plot_state *ps);
+
+// Blanks the screen, discards what was typed meanwhile and gives the terminal back in the modes it
+// had before.
 void stop_ncurses(plot_state *ps);
 
 // Writes text in bold at row 19, column 10 of the standard screen, literally, and leaves the cursor

@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sstream>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +23,21 @@ void expect_modes_restored(const pty_run &run) {
   EXPECT_FALSE(run.term.alt_active);
 }
 
+// Bytes typed on the terminal and not read yet.
+int typed_ahead(const pty_run &run) {
+  int n = -1;
+  ioctl(run.slave, FIONREAD, &n);
+  return n;
+}
+
+// Types keys and waits until the terminal holds them, so that the run cannot end before they
+// arrive.
+void type_keys(pty_run *run, const std::string &keys) {
+  const int before = typed_ahead(*run);
+  ASSERT_EQ(write(run->master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  ASSERT_TRUE(wait_until(run, [&] { return typed_ahead(*run) >= before + 1; }));
+}
+
 std::string make_fifo(const std::string &name) {
   std::string fifo = temp_dir() + "/" + name + ".fifo";
   EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -32,6 +49,10 @@ int start_on_fifo(pty_run *run, const std::string &name) {
   const std::string fifo = make_fifo(name);
   start_on_pty(run, trackplot({fifo}));
   return open(fifo.c_str(), O_WRONLY);
+}
+
+void send(int fd, const std::string &text) {
+  ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
 }
 
 TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
@@ -52,25 +73,26 @@ TEST(pty, a_named_pipe_is_drawn_live_and_the_terminal_is_restored_however_the_ru
     const char *name;
     const char *keys; // typed to end the run
     int signal;       // or sent to end it; with neither, the writer closes the pipe
-    bool success;
-  } cases[] = {{"writer_closes", nullptr, 0, true},
-               {"ctrl_c", "\x03", 0, false},
-               {"sigterm", nullptr, SIGTERM, false}};
+    int status;
+  } cases[] = {
+      {"writer_closes", nullptr, 0, 0}, {"ctrl_c", "\x03", 0, 1}, {"sigterm", nullptr, SIGTERM, 1}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
     const int writer = start_on_fifo(&run, c.name);
     ASSERT_GE(writer, 0);
 
-    ASSERT_EQ(write(writer, "510 340\n", 8), 8);
+    send(writer, "510 340\n");
     EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-    ASSERT_EQ(write(run.master, "abc", 3), 3);
-    ASSERT_EQ(write(writer, "1020 680\n", 9), 9);
-    EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {4, 20}})));
+    termios during{};
+    ASSERT_EQ(tcgetattr(run.slave, &during), 0);
+    EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u) << "keys reach the program at once, unechoed";
+    type_keys(&run, "abc");
+    send(writer, "1020 850\n");
+    EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {5, 20}})));
 
-    if (c.keys != nullptr) {
-      ASSERT_EQ(write(run.master, c.keys, 1), 1);
-    }
+    if (c.keys != nullptr)
+      send(run.master, c.keys);
     if (c.signal != 0)
       kill(run.pid, c.signal);
     // Otherwise the pipe stays open until the run has ended, so that nothing but the key or the
@@ -81,72 +103,153 @@ TEST(pty, a_named_pipe_is_drawn_live_and_the_terminal_is_restored_however_the_ru
     const int status = finish(&run);
     if (!writer_ends_it)
       close(writer);
-    EXPECT_EQ(status == 0, c.success) << "status " << status;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << "status " << status;
     expect_modes_restored(run);
+    if (writer_ends_it) {
+      EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
+    }
   }
 }
 
+// However the input ends, the marks drawn stay until the screen is blanked, keys typed meanwhile
+// are discarded, and what there is to say about the input shows on the restored terminal.
 TEST(pty, a_writer_that_closes_the_pipe_ends_the_input_where_it_stopped) {
   const struct {
     const char *name;
     const char *text;
     std::vector<std::pair<int, int>> marks;
+    int status;
+    const char *message;
   } cases[] = {
-      {"in_the_middle_of_a_number", "510 340 1020 68", {{2, 10}, {0, 20}}},
-      {"without_writing", "", {}},
+      {"in_the_middle_of_a_number", "510 340 1020 68", {{2, 10}, {0, 20}}, 0, ""},
+      {"without_writing", "", {}, 0, ""},
+      {"after_a_bad_token", "510 340 1020 x 0 0", {{2, 10}}, 1, ":1: not an integer: x"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
-    const int writer = start_on_fifo(&run, c.name);
+    const std::string fifo = make_fifo(c.name);
+    start_on_pty(&run, trackplot({fifo}));
+    const int writer = open(fifo.c_str(), O_WRONLY);
     ASSERT_GE(writer, 0);
-    const auto size = static_cast<ssize_t>(std::string(c.text).size());
-    ASSERT_EQ(write(writer, c.text, static_cast<std::size_t>(size)), size);
+    // Typed once curses holds the terminal, as keys typed before it would be the shell's.
+    ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
+    type_keys(&run, "echo typed\n");
+    send(writer, c.text);
     close(writer);
     const int status = finish(&run);
-    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << "status " << status;
     emulator before_clear(24, 80);
     before_clear.feed(before_final_clear(run.log));
     EXPECT_EQ(before_clear.lines(), picture(24, 80, c.marks));
-    EXPECT_EQ(run.term.lines(), picture(24, 80, {}));
+    std::vector<std::string> after = picture(24, 80, {});
+    const std::string message =
+        *c.message != '\0' ? TRACKPLOT_PATH + (": " + fifo) + c.message : "";
+    for (std::size_t at = 0; at < message.size(); at += 80)
+      after[at / 80].replace(0, std::min<std::size_t>(80, message.size() - at),
+                             message.substr(at, 80));
+    EXPECT_EQ(run.term.lines(), after);
     expect_modes_restored(run);
+    EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
   }
 }
 
-// Run from an interactive shell, as a user would: Ctrl-Z hands the terminal back to the shell, and
-// after fg the marks are drawn again and the run goes on.
-TEST(pty, ctrl_z_suspends_the_run_and_fg_draws_the_marks_again) {
-  const std::string fifo = make_fifo("ctrl_z");
+// The scales stay those of the start-up screen: after any resize the screen shows exactly the
+// marks that fit, those drawn while it was smaller included, with the cursor after the latest
+// mark; and this happens while the feed is stalled, in the middle of a pair, and with typed keys
+// pending.
+TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   pty_run run(24, 80);
-  start_on_pty(&run, {"/bin/bash", "--norc", "--noprofile", "--noediting", "-i"});
-  const std::string command = std::string(TRACKPLOT_PATH) + " " + fifo + "\n";
-  ASSERT_EQ(write(run.master, command.data(), command.size()),
-            static_cast<ssize_t>(command.size()));
-  const int writer = open(fifo.c_str(), O_WRONLY);
+  const int writer = start_on_fifo(&run, "resize");
   ASSERT_GE(writer, 0);
-  ASSERT_EQ(write(writer, "510 340\n", 8), 8);
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-
-  // Curses ignores SIGTSTP while it updates the screen, so a Ctrl-Z typed then is lost, and the
-  // user types it again.
-  bool stopped = false;
-  for (int tries = 0; tries < 5 && !stopped; ++tries) {
-    ASSERT_EQ(write(run.master, "\x1a", 1), 1);
-    stopped = wait_until(
-        &run, [&] { return !run.term.alt_active && shows(run.term, "Stopped"); }, 1000);
+  std::vector<std::pair<int, int>> marks{{0, 0}, {2, 10}};
+  std::string pairs = "0 0\n510 340\n";
+  // A mark in each of several rows below a screen of 10 rows.
+  for (int row = 11; row < 18; ++row) {
+    pairs += std::to_string(45 * 51) + " " + std::to_string(row * 170) + "\n";
+    marks.emplace_back(row, 45);
   }
-  ASSERT_TRUE(stopped);
+  send(writer, pairs + "10");
+  ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
 
-  ASSERT_EQ(write(run.master, "fg\n", 3), 3);
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-  ASSERT_EQ(write(writer, "1020 680\n", 9), 9);
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {4, 20}})));
+  resize_pty(&run, 10, 40);
+  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {2, 10}})));
+  // The pair begun before the resize is finished after it; the next one falls off the smaller
+  // screen.
+  send(writer, "20 850\n3060 3400\n");
+  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {2, 10}, {5, 20}})));
+
+  type_keys(&run, "abc");
+  resize_pty(&run, 24, 80);
+  marks.insert(marks.end(), {{5, 20}, {20, 60}});
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
+  EXPECT_EQ(run.term.cursor().row, 20);
+  EXPECT_EQ(run.term.cursor().col, 61);
 
   close(writer);
-  ASSERT_EQ(write(run.master, "echo status=$?\n", 15), 15);
-  EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "status=0"); }));
-  ASSERT_EQ(write(run.master, "exit\n", 5), 5);
-  finish(&run);
+  const int status = finish(&run);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+// Run from an interactive shell, as a user would: a single Ctrl-Z hands the terminal back to the
+// shell, whether the run waits for a feed or draws as fast as it can, and after fg the marks are
+// drawn again and the run goes to its end.
+TEST(pty, a_single_ctrl_z_suspends_the_run_and_fg_resumes_it) {
+  const std::string fifo = make_fifo("ctrl_z");
+  const run_result points = run_captured({MAKE_POINTS_PATH, "random", "300000"}, 24, 80);
+  ASSERT_EQ(points.status, 0);
+  const std::string file = temp_file("ctrl_z_random", points.out);
+  std::vector<std::pair<int, int>> all_cells;
+  std::istringstream pairs(points.out);
+  for (int x = 0, y = 0; pairs >> x >> y;)
+    if (x < 80 * 51 && y < 24 * 170)
+      all_cells.emplace_back(y / 170, x / 51);
+
+  const struct {
+    const char *name;
+    std::string path;
+    std::vector<std::pair<int, int>> marks; // at the end
+  } cases[] = {
+      {"waiting_for_a_feed", fifo, {{2, 10}, {4, 20}}},
+      {"drawing_at_full_speed", file, all_cells},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    pty_run run(24, 80);
+    start_on_pty(&run, {"/bin/bash", "--norc", "--noprofile", "--noediting", "-i"});
+    send(run.master, std::string(TRACKPLOT_PATH) + " " + c.path + "\n");
+    int writer = -1;
+    if (c.path == fifo) {
+      writer = open(fifo.c_str(), O_WRONLY);
+      ASSERT_GE(writer, 0);
+      send(writer, "510 340\n");
+    }
+    ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active && shows(run.term, "*"); }));
+
+    send(run.master, "\x1a");
+    ASSERT_TRUE(wait_until(
+        &run, [&] { return !run.term.alt_active && shows(run.term, "Stopped"); }, 3000))
+        << "one Ctrl-Z did not stop the run";
+
+    send(run.master, "fg\n");
+    if (writer >= 0) {
+      EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+      send(writer, "1020 680\n");
+      close(writer);
+    }
+    // The run has ended when the terminal is off the alternate screen again.
+    ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
+    ASSERT_TRUE(wait_until(
+        &run, [&] { return !run.term.alt_active; }, 60000));
+    emulator before_clear(24, 80);
+    before_clear.feed(before_final_clear(run.log));
+    EXPECT_EQ(before_clear.lines(), picture(24, 80, c.marks));
+
+    send(run.master, "echo status=$?\n");
+    EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "status=0"); }));
+    send(run.master, "exit\n");
+    finish(&run);
+  }
 }
 
 } // namespace

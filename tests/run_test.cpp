@@ -219,4 +219,25 @@ TEST(plot, a_read_error_is_reported_and_the_terminal_restored) {
   EXPECT_EQ(term.lines(), picture(24, 80, {}));
 }
 
+// A terminal that cannot put the cursor on a given cell gets nothing drawn, and is told why; one
+// that curses does not know is curses' own to report.
+TEST(plot, a_terminal_that_cannot_show_the_plot_is_handed_back_untouched) {
+  const std::string file = temp_file("terminal_types", "510 340\n");
+  const struct {
+    const char *term;
+    std::string message;
+  } cases[] = {
+      {"dumb", TRACKPLOT_PATH + std::string(": terminal type dumb cannot move the cursor to a "
+                                            "given cell\n")},
+      {"no-such-terminal", "Error opening terminal: no-such-terminal.\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.term);
+    const run_result r = run_captured(trackplot({file}), 24, 80, "", c.term);
+    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
+    EXPECT_EQ(r.err, c.message);
+    EXPECT_EQ(r.out.find_first_not_of("\r"), std::string::npos) << testing::PrintToString(r.out);
+  }
+}
+
 } // namespace

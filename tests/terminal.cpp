@@ -159,12 +159,12 @@ std::vector<std::string> trackplot(const std::vector<std::string> &args) {
 }
 
 run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
-                        const std::string &cwd) {
+                        const std::string &cwd, const std::string &term) {
   int out[2];
   int err[2];
   if (pipe(out) != 0 || pipe(err) != 0)
     throw std::runtime_error("pipe failed");
-  const std::vector<std::string> env{"TERM=xterm-256color", "LINES=" + std::to_string(rows),
+  const std::vector<std::string> env{"TERM=" + term, "LINES=" + std::to_string(rows),
                                      "COLUMNS=" + std::to_string(cols)};
   const pid_t pid = fork();
   if (pid == 0) {
@@ -226,13 +226,21 @@ void start_on_pty(pty_run *run, const std::vector<std::string> &argv) {
   }
 }
 
+void resize_pty(pty_run *run, int rows, int cols) {
+  vterm_set_size(run->term.vt, rows, cols);
+  winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
+  if (ioctl(run->master, TIOCSWINSZ, &size) != 0)
+    throw std::runtime_error("TIOCSWINSZ failed");
+}
+
 bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms) {
   const long long deadline = now_ms() + timeout_ms;
   while (!done()) {
     const long long left = deadline - now_ms();
     if (left <= 0)
       return false;
-    pump(run, static_cast<int>(left));
+    // In slices, for conditions that no output of the program announces.
+    pump(run, static_cast<int>(std::min(left, 10LL)));
   }
   return true;
 }

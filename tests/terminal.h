@@ -43,7 +43,7 @@ struct run_result {
 // Runs a program with TERM, LINES and COLUMNS set, standard output and error captured and standard
 // input from /dev/null.
 run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
-                        const std::string &cwd = "");
+                        const std::string &cwd = "", const std::string &term = "xterm-256color");
 
 // trackplot and its arguments, argument zero being its path.
 std::vector<std::string> trackplot(const std::vector<std::string> &args);
@@ -62,6 +62,10 @@ struct pty_run {
 
 // Starts argv on the pseudo-terminal as its controlling terminal.
 void start_on_pty(pty_run *run, const std::vector<std::string> &argv);
+
+// Gives the pseudo-terminal and the emulator a new size, as a terminal window does when it is
+// resized; the kernel tells the program.
+void resize_pty(pty_run *run, int rows, int cols);
 
 // Reads the program's output until done() holds or the time runs out; returns done().
 bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms = 5000);
