@@ -1,14 +1,22 @@
 # Set-up, build, demo, tests and packaging on Debian 12; each target installs what it needs.
+MAKEFLAGS += --no-print-directory
 PACKAGES := cmake g++ make pkg-config groff-base libncurses-dev libgtest-dev libvterm-dev
-PACKAGE_PACKAGES := dpkg-dev file
+PACKAGE_PACKAGES := dpkg-dev file lintian
+DEMO_PACKAGES := cmake g++ make libncurses-dev
 
 .PHONY: demo test test-asan fuzz lint bench package dev release asan deps
 
-# Plays the sample lap through standard input, a dozen pairs every twentieth of a second or so, the
-# way a live feed arrives.
+# Builds the program alone and plays the sample lap through standard input, a dozen pairs every
+# twentieth of a second or so, the way a live feed arrives; the pipe stays open three seconds more,
+# so the finished track stays on the screen.
 PACE := awk '{ print } NR % 12 == 0 { fflush(); system("sleep 0.05") }'
-demo: release
-	$(PACE) examples/lap.txt | build/release/trackplot /dev/stdin
+demo:
+	@echo "Building trackplot, then playing examples/lap.txt live (about 15 seconds)."
+	@$(MAKE) deps PACKAGES="$(DEMO_PACKAGES)"
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target trackplot -j2
+	@{ $(PACE) examples/lap.txt; sleep 3; } | build/release/trackplot /dev/stdin
+	@echo "To plot your own file of x y pairs (0 to 4095): build/release/trackplot FILE"
 
 test: dev
 	ctest --preset dev
@@ -39,9 +47,14 @@ lint: dev
 bench: release
 	build/release/bench/bench --data build/bench-data
 
-package: release
-	$(MAKE) deps PACKAGES="$(PACKAGE_PACKAGES)"
+# Whoever packages trackplot names themself: make package MAINTAINER="Name <address>". Until then
+# the package carries a placeholder, which lintian rejects.
+package:
+	$(MAKE) deps PACKAGES="$(PACKAGES) $(PACKAGE_PACKAGES)"
+	cmake --preset release $(if $(MAINTAINER),-DTRACKPLOT_MAINTAINER="$(MAINTAINER)")
+	cmake --build --preset release -j2
 	cd build/release && cpack -G DEB
+	lintian --fail-on error,warning build/release/trackplot_*.deb
 
 dev release asan: deps
 	cmake --preset $@
