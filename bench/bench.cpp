@@ -1,7 +1,9 @@
 // Measures trackplot against the plain baseline loop on pseudo-terminals drained as fast as
 // possible, and the delay from a pair written into a named pipe to its mark on the terminal.
 //
-//   bench [--runs N] [--pairs N[,N...]] [--data DIR]
+//   bench [--runs N] [--pairs N[,N...]] [--data DIR] [--also NAME=PATH]...
+//
+// --also adds another build of a program, an earlier trackplot for instance, to every case.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -22,11 +24,9 @@
 namespace {
 
 struct program {
-  const char *name;
-  const char *path;
+  std::string name;
+  std::string path;
 };
-
-const program programs[] = {{"baseline", BASELINE_PATH}, {"trackplot", TRACKPLOT_PATH}};
 
 struct sample {
   double wall;
@@ -90,11 +90,12 @@ long read_count(const char *file) {
   return n;
 }
 
-sample run_once(const program &prog, const std::string &input, int rows, int cols) {
-  const std::string count_file = "/tmp/trackplot-bench-refreshes";
+sample run_once(const program &prog, const std::string &input, int rows, int cols,
+                const std::string &scratch) {
+  const std::string count_file = scratch + "/refreshes";
   const double start = now();
   pid_t pid = -1;
-  const int master = spawn(prog.path, input, rows, cols, count_file.c_str(), &pid);
+  const int master = spawn(prog.path.c_str(), input, rows, cols, count_file.c_str(), &pid);
   static char buf[1 << 20];
   double bytes = 0;
   ssize_t n;
@@ -107,7 +108,7 @@ sample run_once(const program &prog, const std::string &input, int rows, int col
   const double wall = now() - start;
   close(master);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed on %s\n", prog.name, input.c_str());
+    std::fprintf(stderr, "%s failed on %s\n", prog.name.c_str(), input.c_str());
     std::exit(1);
   }
   const double cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
@@ -116,13 +117,17 @@ sample run_once(const program &prog, const std::string &input, int rows, int col
           static_cast<double>(ru.ru_maxrss)};
 }
 
-std::string make_input(const std::string &dir, const char *kind, long pairs) {
+// Makes an input once into the data folder, which runs share: it is written in the run's own
+// scratch folder and moved into place whole.
+std::string make_input(const std::string &dir, const char *kind, long pairs,
+                       const std::string &scratch) {
   std::string path = dir + "/" + kind + "-" + std::to_string(pairs) + ".txt";
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) {
+    const std::string part = scratch + "/input.txt";
     const std::string cmd =
-        std::string(MAKE_POINTS_PATH) + " " + kind + " " + std::to_string(pairs) + " > " + path;
-    if (std::system(cmd.c_str()) != 0) {
+        std::string(MAKE_POINTS_PATH) + " " + kind + " " + std::to_string(pairs) + " > " + part;
+    if (std::system(cmd.c_str()) != 0 || std::rename(part.c_str(), path.c_str()) != 0) {
       std::fprintf(stderr, "could not make %s\n", path.c_str());
       std::exit(1);
     }
@@ -130,15 +135,15 @@ std::string make_input(const std::string &dir, const char *kind, long pairs) {
   return path;
 }
 
-void bench_case(const char *kind, long pairs, int rows, int cols, int runs,
-                const std::string &dir) {
-  const std::string input = make_input(dir, kind, pairs);
-  std::vector<sample> results[2];
+void bench_case(const std::vector<program> &programs, const char *kind, long pairs, int rows,
+                int cols, int runs, const std::string &dir, const std::string &scratch) {
+  const std::string input = make_input(dir, kind, pairs, scratch);
+  std::vector<std::vector<sample>> results(programs.size());
   for (int r = 0; r < runs; ++r)
-    for (int p = 0; p < 2; ++p)
-      results[p].push_back(run_once(programs[p], input, rows, cols));
+    for (std::size_t p = 0; p < programs.size(); ++p)
+      results[p].push_back(run_once(programs[p], input, rows, cols, scratch));
   double base_rate = 0;
-  for (int p = 0; p < 2; ++p) {
+  for (std::size_t p = 0; p < programs.size(); ++p) {
     auto pick = [&](double sample::*field) {
       std::vector<double> v;
       for (const sample &s : results[p])
@@ -150,7 +155,7 @@ void bench_case(const char *kind, long pairs, int rows, int cols, int runs,
     if (p == 0)
       base_rate = rate;
     std::printf("%-6s %9ld %3dx%-3d %-9s %8.2f %8.2f %12.0f %12.0f %10.0f %8.0f %7.2fx\n", kind,
-                pairs, cols, rows, programs[p].name, wall, pick(&sample::cpu), rate,
+                pairs, cols, rows, programs[p].name.c_str(), wall, pick(&sample::cpu), rate,
                 pick(&sample::bytes), pick(&sample::refreshes), pick(&sample::rss_kib),
                 rate / base_rate);
     std::fflush(stdout);
@@ -159,15 +164,14 @@ void bench_case(const char *kind, long pairs, int rows, int cols, int runs,
 
 // Writes pairs that each land on a cell not marked before into a named pipe and times each until
 // its mark reaches the terminal.
-void bench_latency(const program &prog, const std::string &dir) {
-  const std::string fifo = dir + "/latency.fifo";
-  unlink(fifo.c_str());
+void bench_latency(const program &prog, const std::string &scratch) {
+  const std::string fifo = scratch + "/latency.fifo";
   if (mkfifo(fifo.c_str(), 0600) != 0) {
     std::perror("mkfifo");
     std::exit(1);
   }
   pid_t pid = -1;
-  const int master = spawn(prog.path, fifo, 24, 80, "/dev/null", &pid);
+  const int master = spawn(prog.path.c_str(), fifo, 24, 80, "/dev/null", &pid);
   const int writer = open(fifo.c_str(), O_WRONLY);
   char buf[65536];
   // Whatever the start-up sends comes first.
@@ -198,8 +202,8 @@ void bench_latency(const program &prog, const std::string &dir) {
   close(master);
   unlink(fifo.c_str());
   std::sort(delays.begin(), delays.end());
-  std::printf("%-9s latency over 1000 pairs: median %.3f ms, 99th percentile %.3f ms\n", prog.name,
-              median(delays), delays[989]);
+  std::printf("%-9s latency over 1000 pairs: median %.3f ms, 99th percentile %.3f ms\n",
+              prog.name.c_str(), median(delays), delays[989]);
 }
 
 } // namespace
@@ -208,6 +212,7 @@ int main(int argc, char **argv) {
   int runs = 3;
   std::vector<long> counts{1000000, 10000000};
   std::string dir = "bench-data";
+  std::vector<program> programs{{"baseline", BASELINE_PATH}, {"trackplot", TRACKPLOT_PATH}};
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--runs") == 0) {
       runs = std::atoi(argv[i + 1]);
@@ -217,17 +222,28 @@ int main(int argc, char **argv) {
         counts.push_back(std::strtol(s, &s, 10));
     } else if (std::strcmp(argv[i], "--data") == 0) {
       dir = argv[i + 1];
+    } else if (std::strcmp(argv[i], "--also") == 0 && std::strchr(argv[i + 1], '=') != nullptr) {
+      const std::string also = argv[i + 1];
+      programs.push_back({also.substr(0, also.find('=')), also.substr(also.find('=') + 1)});
     }
   }
   mkdir(dir.c_str(), 0755);
-  std::printf("medians of %d runs each, the two programs alternating\n", runs);
+  // What one run writes as it goes lives in a folder of its own, so two runs never meet.
+  std::string scratch = "/tmp/trackplot-bench-XXXXXX";
+  if (mkdtemp(scratch.data()) == nullptr) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  std::printf("medians of %d runs each, the programs alternating\n", runs);
   std::printf("%-6s %9s %-7s %-9s %8s %8s %12s %12s %10s %8s %8s\n", "input", "pairs", "screen",
               "program", "wall s", "cpu s", "pairs/s", "bytes", "refreshes", "rss KiB", "speedup");
   for (long pairs : counts)
     for (const char *kind : {"lap", "random"})
       for (const auto &[rows, cols] : {std::pair{24, 80}, std::pair{60, 200}})
-        bench_case(kind, pairs, rows, cols, runs, dir);
+        bench_case(programs, kind, pairs, rows, cols, runs, dir, scratch);
   for (const program &prog : programs)
-    bench_latency(prog, dir);
+    bench_latency(prog, scratch);
+  unlink((scratch + "/refreshes").c_str());
+  rmdir(scratch.c_str());
   return 0;
 }

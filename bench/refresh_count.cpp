@@ -1,5 +1,5 @@
-// Preloaded into a program to count the screen refreshes it issues; the count is written at exit
-// to the file named by REFRESH_COUNT_FILE.
+// Preloaded into a program to count the screen updates it asks for, through wrefresh or doupdate;
+// the count is written at exit to the file named by REFRESH_COUNT_FILE.
 #include <curses.h>
 #include <dlfcn.h>
 
@@ -22,9 +22,18 @@ __attribute__((destructor)) void write_count() {
 
 } // namespace
 
+// Curses' own call from wrefresh to doupdate stays inside the library, so each update is counted
+// once.
 extern "C" int wrefresh(WINDOW *win) {
   using refresh_fn = int (*)(WINDOW *);
   static const auto real = reinterpret_cast<refresh_fn>(dlsym(RTLD_NEXT, "wrefresh"));
   ++refreshes;
   return real(win);
+}
+
+extern "C" int doupdate() {
+  using update_fn = int (*)();
+  static const auto real = reinterpret_cast<update_fn>(dlsym(RTLD_NEXT, "doupdate"));
+  ++refreshes;
+  return real();
 }
