@@ -34,10 +34,12 @@ fuzz:
 	build/fuzz/fuzz_reader -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/corpus tests/fuzz_corpus
 
-# Static analysis of every source but the fuzz target, which only clang builds; any finding fails.
+# Formatting of every source, and static analysis of every source but the fuzz target, which only
+# clang builds; any finding fails.
 LINT_SOURCES := plotter/*.cpp screen/*.cpp bench/*.cpp $(filter-out %/fuzz_reader.cpp,$(wildcard tests/*.cpp))
 lint: dev
-	$(MAKE) deps PACKAGES="clang-tidy cppcheck"
+	$(MAKE) deps PACKAGES="clang-tidy cppcheck clang-format"
+	clang-format --dry-run -Werror plotter/* screen/* tests/*.cpp tests/*.h bench/*.cpp
 	clang-tidy -p build/dev --quiet $(LINT_SOURCES)
 	cppcheck --enable=warning,style,performance,portability --std=c++20 --library=googletest \
 	  --error-exitcode=1 --inline-suppr --quiet --suppressions-list=.cppcheck-suppressions \

@@ -16,8 +16,8 @@ struct plot_state {
   std::int32_t col; // cell of the latest pair
   std::int32_t row;
   // What it takes to draw the plot again when the terminal changes size.
-  std::uint8_t *marked;    // a byte for each cell of the start-up screen, 1 where it holds a mark
-  std::int32_t mark_col;   // cell of the latest mark, -1 before the first
+  std::uint8_t *marked;  // a byte for each cell of the start-up screen, 1 where it holds a mark
+  std::int32_t mark_col; // cell of the latest mark, -1 before the first
   std::int32_t mark_row;
   std::int32_t shown_cols; // the screen's size when the marks were last drawn
   std::int32_t shown_rows;

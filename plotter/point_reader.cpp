@@ -39,10 +39,12 @@ read_status fill(point_reader *rd) {
 
 // Reads the next number, going on with a token that an interrupted read broke off.
 read_status read_number(point_reader *rd, std::int32_t *out) {
-  read_status status = read_ok;
   while (!rd->in_token) {
-    if (rd->pos == rd->end && (status = fill(rd)) != read_ok)
-      return status;
+    if (rd->pos == rd->end) {
+      const read_status status = fill(rd);
+      if (status != read_ok)
+        return status;
+    }
     const int c = *rd->pos;
     if (!is_space(c)) {
       rd->in_token = true;
@@ -53,18 +55,22 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
       rd->digits = 0;
       rd->magnitude = 0;
     } else {
-      rd->line += c == '\n';
+      if (c == '\n')
+        ++rd->line;
       ++rd->pos;
     }
   }
 
   const std::uint64_t limit = rd->negative ? max_magnitude : max_magnitude - 1;
   for (;;) {
-    if (rd->pos == rd->end && (status = fill(rd)) != read_ok) {
-      // The end of the input ends the token; a failed read cuts it short.
-      if (status != read_end)
+    if (rd->pos == rd->end) {
+      const read_status status = fill(rd);
+      // The end of the input ends the token, a failed read cuts it short, and after an
+      // interrupted one the token goes on with the next call.
+      if (status == read_end)
+        break;
+      if (status != read_ok)
         return status;
-      break;
     }
     const int c = *rd->pos;
     if (is_space(c))
@@ -131,8 +137,8 @@ read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y) {
   }
 }
 
-void report_reading(const point_reader *rd, read_status status, const char *prog,
-                    const char *path, FILE *out) {
+void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
+                    FILE *out) {
   if (status == read_failed) {
     std::fprintf(out, "%s: %s: %s\n", prog, path, std::strerror(rd->error));
     return;

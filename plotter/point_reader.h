@@ -27,15 +27,15 @@ struct point_reader {
   int error;                 // errno of a failed read, 0 otherwise
   std::int64_t line;         // line of the next byte, from 1
   // The token being read and the pair being put together; both survive an interrupted read.
-  std::int64_t token_line;  // line on which the latest token started
-  std::size_t token_len;    // bytes read of the latest token
-  bool in_token;            // a token has started and not yet ended
-  bool negative;            // it began with a minus sign
-  bool bad;                 // it holds a byte that no integer holds
-  std::size_t digits;       // decimal digits in it
-  std::uint64_t magnitude;  // their value, held no further than just past the largest one
-  bool have_x;              // the pair's first number has been read
-  std::int32_t x;           // and this is it
+  std::int64_t token_line; // line on which the latest token started
+  std::size_t token_len;   // bytes read of the latest token
+  bool in_token;           // a token has started and not yet ended
+  bool negative;           // it began with a minus sign
+  bool bad;                // it holds a byte that no integer holds
+  std::size_t digits;      // decimal digits in it
+  std::uint64_t magnitude; // their value, held no further than just past the largest one
+  bool have_x;             // the pair's first number has been read
+  std::int32_t x;          // and this is it
   unsigned char token[token_shown + 1]; // the latest token's first bytes
   const unsigned char *pos;
   const unsigned char *end;
@@ -54,5 +54,5 @@ void open_reader(point_reader *rd, int fd, const sigset_t *wait_mask);
 read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y);
 
 // Writes the one line that tells why the reading ended early; nothing for read_ok or read_end.
-void report_reading(const point_reader *rd, read_status status, const char *prog,
-                    const char *path, FILE *out);
+void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
+                    FILE *out);

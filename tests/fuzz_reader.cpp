@@ -35,9 +35,8 @@ bool is_blank(char c) {
 read_status classify(const std::string &token, std::int32_t *value) {
   const bool negative = token[0] == '-';
   std::string digits = token.substr(token[0] == '+' || token[0] == '-' ? 1 : 0);
-  const bool integer = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  const bool integer = !digits.empty() && std::all_of(digits.begin(), digits.end(),
+                                                      [](char c) { return c >= '0' && c <= '9'; });
   digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
   const std::string limit = negative ? "2147483648" : "2147483647";
   if (!integer)

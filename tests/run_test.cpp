@@ -236,7 +236,7 @@ TEST(plot, a_terminal_that_cannot_show_the_plot_is_handed_back_untouched) {
     const run_result r = run_captured(trackplot({file}), 24, 80, "", c.term);
     EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
     EXPECT_EQ(r.err, c.message);
-    EXPECT_EQ(r.out.find_first_not_of("\r"), std::string::npos) << testing::PrintToString(r.out);
+    EXPECT_EQ(r.out.find_first_not_of('\r'), std::string::npos) << testing::PrintToString(r.out);
   }
 }
 
