@@ -52,7 +52,7 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
       rd->token_len = 0;
       rd->negative = c == '-';
       rd->bad = false;
-      rd->digits = 0;
+      rd->has_digit = false;
       rd->magnitude = 0;
     } else {
       if (c == '\n')
@@ -79,7 +79,7 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
     if (rd->token_len < sizeof rd->token)
       rd->token[rd->token_len] = static_cast<unsigned char>(c);
     if (c >= '0' && c <= '9') {
-      ++rd->digits;
+      rd->has_digit = true;
       // Past the largest magnitude the value no longer matters, only that it is too large.
       if (rd->magnitude <= max_magnitude)
         rd->magnitude = rd->magnitude * 10 + static_cast<std::uint64_t>(c - '0');
@@ -94,7 +94,7 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
   }
   rd->in_token = false;
 
-  if (rd->bad || rd->digits == 0)
+  if (rd->bad || !rd->has_digit)
     return read_not_integer;
   if (rd->magnitude > limit)
     return read_out_of_range;

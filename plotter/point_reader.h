@@ -32,8 +32,8 @@ struct point_reader {
   bool in_token;           // a token has started and not yet ended
   bool negative;           // it began with a minus sign
   bool bad;                // it holds a byte that no integer holds
-  std::size_t digits;      // decimal digits in it
-  std::uint64_t magnitude; // their value, held no further than just past the largest one
+  bool has_digit;          // it holds a decimal digit
+  std::uint64_t magnitude; // the value of its digits, held no further than just past the largest
   bool have_x;             // the pair's first number has been read
   std::int32_t x;          // and this is it
   unsigned char token[token_shown + 1]; // the latest token's first bytes

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 namespace {
@@ -55,6 +56,35 @@ TEST(identity, the_terminal_gets_the_bytes_of_a_refresh_after_every_pair) {
           << "first difference at byte " << (diff.first - ours.out.begin()) << " of "
           << ours.out.size() << " against " << base.out.size();
     }
+  }
+}
+
+// Where a refresh would send nothing the run asks for none: a run of the same pair, or of pairs
+// off the screen, costs one update, that of the first pair, which clears the terminal, and the
+// final blanking.
+TEST(identity, pairs_that_change_nothing_ask_for_no_update) {
+  const struct {
+    const char *name;
+    std::string input;
+    long updates;
+  } cases[] = {
+      {"same_pair", repeat("510 340\n", 1000), 2},
+      {"off_the_screen", repeat("5000 5000\n-300 -300\n", 500), 2},
+      {"bottom_right_corner", repeat("4079 4079\n", 1000), 2},
+      {"back_and_forth", repeat("510 340\n1020 680\n", 500), 1001},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = temp_file(std::string("updates_") + c.name, c.input);
+    const std::string counted = file + ".updates";
+    const run_result r =
+        run_captured({"/usr/bin/env", std::string("LD_PRELOAD=") + REFRESH_COUNT_PATH,
+                      "REFRESH_COUNT_FILE=" + counted, TRACKPLOT_PATH, file},
+                     24, 80);
+    EXPECT_EQ(r.status, 0);
+    long updates = -1;
+    std::ifstream(counted) >> updates;
+    EXPECT_EQ(updates, c.updates);
   }
 }
 

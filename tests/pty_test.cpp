@@ -154,16 +154,16 @@ TEST(pty, a_writer_that_closes_the_pipe_ends_the_input_where_it_stopped) {
   }
 }
 
-// The scales stay those of the start-up screen: after any resize the screen shows exactly the
-// marks that fit, those drawn while it was smaller included, with the cursor after the latest
-// mark; and this happens while the feed is stalled, in the middle of a pair, and with typed keys
-// pending.
+// The scales stay those of the start-up screen: after any resize, smaller or larger, the screen
+// shows exactly the marks that fit, those drawn while it was smaller included, with the cursor
+// after the latest mark; and this happens while the feed is stalled, in the middle of a pair, and
+// with typed keys pending.
 TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   pty_run run(24, 80);
   const int writer = start_on_fifo(&run, "resize");
   ASSERT_GE(writer, 0);
-  std::vector<std::pair<int, int>> marks{{0, 0}, {2, 10}};
-  std::string pairs = "0 0\n510 340\n";
+  std::vector<std::pair<int, int>> marks{{0, 0}, {1, 0}, {2, 10}};
+  std::string pairs = "0 0\n0 170\n510 340\n";
   // A mark in each of several rows below a screen of 10 rows.
   for (int row = 11; row < 18; ++row) {
     pairs += std::to_string(45 * 51) + " " + std::to_string(row * 170) + "\n";
@@ -173,11 +173,11 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
 
   resize_pty(&run, 10, 40);
-  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {2, 10}})));
+  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {1, 0}, {2, 10}})));
   // The pair begun before the resize is finished after it; the next one falls off the smaller
   // screen.
   send(writer, "20 850\n3060 3400\n");
-  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {2, 10}, {5, 20}})));
+  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {1, 0}, {2, 10}, {5, 20}})));
 
   type_keys(&run, "abc");
   resize_pty(&run, 24, 80);
@@ -185,6 +185,12 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
   EXPECT_EQ(run.term.cursor().row, 20);
   EXPECT_EQ(run.term.cursor().col, 61);
+  // Larger than at the start, the screen has cells the full scale does not reach. The next pair is
+  // drawn after the redraw, so its mark shows the redraw is over.
+  resize_pty(&run, 26, 90);
+  send(writer, "4079 0\n");
+  marks.emplace_back(0, 79);
+  EXPECT_TRUE(wait_for_screen(&run, picture(26, 90, marks)));
 
   close(writer);
   const int status = finish(&run);
