@@ -87,8 +87,8 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
       rd->bad = true;
     }
     ++rd->token_len;
-    // A token known to be bad is read only as far as its message shows it, so that binary input
-    // or an endless number ends the reading at once.
+    // A token known to be bad is read only as far as its message shows it and a byte more, so
+    // that binary input or an endless number ends the reading at once.
     if ((rd->bad || rd->magnitude > limit) && rd->token_len >= sizeof rd->token)
       break;
   }
