@@ -100,13 +100,28 @@ void redraw_marks(plot_state *ps) {
     waddch(stdscr, '*');
 }
 
-} // namespace
+// Sends the screen to the terminal. Curses ignores the suspend signal while it updates the
+// terminal, and so drops one that is pending when an update starts; the run holds the signal back
+// at other times instead, and lets one that came since the last update through to curses' handler
+// first. The resize signal comes along, so that curses takes a new size in this update.
+void update_terminal(const sigset_t *waiting) {
+  wnoutrefresh(stdscr);
+  sigset_t pending;
+  sigpending(&pending);
+  if (sigismember(&pending, SIGTSTP) != 0 || sigismember(&pending, SIGWINCH) != 0) {
+    sigset_t held;
+    sigprocmask(SIG_SETMASK, waiting, &held);
+    sigprocmask(SIG_SETMASK, &held, nullptr);
+  }
+  doupdate();
+}
 
-void show_plot(plot_state *ps) {
-  refresh_screen(ps);
+// Brings the terminal up to date with the plot. Curses takes a new size of the terminal during an
+// update and keeps of the screen only what fits; marks cut off by a shrink would not come back
+// when the terminal grows again, so all are drawn again for the new size.
+void show_plot(plot_state *ps, const sigset_t *waiting) {
+  update_terminal(waiting);
   ps->cleared = true;
-  // Curses takes a new size of the terminal during a refresh and keeps of the screen only what
-  // fits; marks cut off by a shrink would not come back when the terminal grows again.
   int rows = 0;
   int cols = 0;
   getmaxyx(stdscr, rows, cols);
@@ -115,8 +130,10 @@ void show_plot(plot_state *ps) {
   ps->shown_rows = rows;
   ps->shown_cols = cols;
   redraw_marks(ps);
-  refresh_screen(ps);
+  update_terminal(waiting);
 }
+
+} // namespace
 
 int plot_run(int argc, char **argv) {
   auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
@@ -148,14 +165,15 @@ int plot_run(int argc, char **argv) {
     std::free(ps);
     return 1;
   }
-  // Curses' resize signal is let through only while the run waits for input: it then always
-  // interrupts the wait, and the plot is drawn again for the new size at once, even while no pair
-  // arrives.
-  sigset_t resize;
-  sigemptyset(&resize);
-  sigaddset(&resize, SIGWINCH);
+  // Curses' resize and suspend signals are held back but while the run waits for input and
+  // between updates of the terminal. A resize then always ends a wait, and the plot is drawn for
+  // the new size at once, even while no pair arrives; a Ctrl-Z is never dropped by an update.
+  sigset_t held_back;
+  sigemptyset(&held_back);
+  sigaddset(&held_back, SIGWINCH);
+  sigaddset(&held_back, SIGTSTP);
   sigset_t waiting;
-  sigprocmask(SIG_BLOCK, &resize, &waiting);
+  sigprocmask(SIG_BLOCK, &held_back, &waiting);
   sigdelset(&waiting, SIGWINCH);
   // The stream's descriptor is read directly: each read takes whatever a pipe holds at the moment.
   point_reader rd;
@@ -164,12 +182,12 @@ int plot_run(int argc, char **argv) {
   while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok || status == read_interrupted) {
     // A signal ended the wait for input; the terminal may have changed size.
     if (status == read_interrupted) {
-      show_plot(ps);
+      show_plot(ps, &waiting);
       continue;
     }
     map_pair(ps);
     if (mark_needs_refresh(ps))
-      show_plot(ps);
+      show_plot(ps, &waiting);
   }
   stop_ncurses(ps);
   std::fclose(in);

@@ -24,9 +24,5 @@ void map_pair(plot_state *ps);
 // cursor ends where it was.
 bool mark_needs_refresh(plot_state *ps);
 
-// Brings the terminal up to date with the plot, drawing the marks again when the terminal has
-// changed size.
-void show_plot(plot_state *ps);
-
 // The whole run of the program; returns its exit status.
 int plot_run(int argc, char **argv);

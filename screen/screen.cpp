@@ -2,7 +2,6 @@
 
 #include "plot_state.h"
 
-#include <csignal>
 #include <curses.h>
 #include <termios.h>
 
@@ -21,19 +20,6 @@ int start_ncurses(plot_state *ps) {
   // before each update, a system call a refresh for nothing.
   typeahead(-1);
   return 0;
-}
-
-void refresh_screen(plot_state *) {
-  wnoutrefresh(stdscr);
-  // Curses ignores the suspend signal while it updates the terminal, and an update is most of what
-  // a run does. Held back instead, a Ctrl-Z reaches curses' own handler as soon as the update ends.
-  sigset_t suspend;
-  sigemptyset(&suspend);
-  sigaddset(&suspend, SIGTSTP);
-  sigset_t before;
-  sigprocmask(SIG_BLOCK, &suspend, &before);
-  doupdate();
-  sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 void stop_ncurses(plot_state *) {

@@ -8,9 +8,6 @@ struct plot_state;
 // returned.
 int start_ncurses(plot_state *ps);
 
-// Sends what the standard screen holds to the terminal.
-void refresh_screen(plot_state *ps);
-
 // Blanks the screen, discards what was typed meanwhile and gives the terminal back in the modes it
 // had before.
 void stop_ncurses(plot_state *ps);
