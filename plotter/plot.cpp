@@ -165,9 +165,10 @@ int plot_run(int argc, char **argv) {
     std::free(ps);
     return 1;
   }
-  // Curses' resize and suspend signals are held back but while the run waits for input and
-  // between updates of the terminal. A resize then always ends a wait, and the plot is drawn for
-  // the new size at once, even while no pair arrives; a Ctrl-Z is never dropped by an update.
+  // Curses' resize and suspend signals are held back except while the run waits for input, and
+  // let through before an update when they came meanwhile. A resize then always ends a wait, so
+  // the plot is drawn for the new size at once even while no pair arrives, and no update drops a
+  // Ctrl-Z.
   sigset_t held_back;
   sigemptyset(&held_back);
   sigaddset(&held_back, SIGWINCH);
