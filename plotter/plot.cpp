@@ -190,6 +190,8 @@ int plot_run(int argc, char **argv) {
     if (mark_needs_refresh(ps))
       show_plot(ps, &waiting);
   }
+  // The signals stay held back to the end: let through now, a Ctrl-Z would have curses' handler
+  // take the terminal again on fg, after it was handed back.
   stop_ncurses(ps);
   std::fclose(in);
 
