@@ -109,9 +109,9 @@ void update_terminal(const sigset_t *waiting) {
   sigset_t pending;
   sigpending(&pending);
   if (sigismember(&pending, SIGTSTP) != 0 || sigismember(&pending, SIGWINCH) != 0) {
-    sigset_t held;
-    sigprocmask(SIG_SETMASK, waiting, &held);
-    sigprocmask(SIG_SETMASK, &held, nullptr);
+    sigset_t working;
+    sigprocmask(SIG_SETMASK, waiting, &working);
+    sigprocmask(SIG_SETMASK, &working, nullptr);
   }
   doupdate();
 }

@@ -18,10 +18,10 @@ int size_screen(plot_state *ps);
 // Maps the latest pair onto its cell.
 void map_pair(plot_state *ps);
 
-// Writes "*" at the latest pair's cell of the standard screen and tells whether the terminal needs
-// a refresh to show what it holds. It does not when the refresh would send nothing: the terminal
-// has been cleared already, and the cell is off the screen, or it holds the mark already and the
-// cursor ends where it was.
+// Writes "*" at the latest pair's cell of the standard screen, remembers the mark, and tells
+// whether the terminal needs a refresh to show what the screen holds. It does not when the refresh
+// would send nothing: the terminal has been cleared already, and the cell is off the screen, or it
+// holds the mark already and the cursor ends where it was.
 bool mark_needs_refresh(plot_state *ps);
 
 // The whole run of the program; returns its exit status.
