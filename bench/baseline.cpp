@@ -7,12 +7,14 @@
 #include <cstdlib>
 
 int main(int argc, char **argv) {
-  FILE *in = std::fopen(argc > 1 ? argv[1] : "car3.txt", "r");
-  if (in == nullptr)
-    return 1;
   auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
   if (ps == nullptr)
     return 1;
+  FILE *in = std::fopen(argc > 1 ? argv[1] : "car3.txt", "r");
+  if (in == nullptr) {
+    std::free(ps);
+    return 1;
+  }
   start_ncurses(ps);
   getmaxyx(ps->win, ps->rows, ps->cols);
   ps->x_scale = full_scale / ps->cols;

@@ -122,7 +122,7 @@ sample run_once(const program &prog, const std::string &input, int rows, int col
 std::string make_input(const std::string &dir, const char *kind, long pairs,
                        const std::string &scratch) {
   std::string path = dir + "/" + kind + "-" + std::to_string(pairs) + ".txt";
-  struct stat st {};
+  struct stat st = {};
   if (stat(path.c_str(), &st) != 0) {
     const std::string part = scratch + "/input.txt";
     const std::string cmd =

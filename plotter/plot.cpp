@@ -16,7 +16,7 @@ FILE *open_points(const char *path) {
   FILE *in = std::fopen(path, "r");
   if (in == nullptr)
     return nullptr;
-  struct stat st {};
+  struct stat st = {};
   if (fstat(fileno(in), &st) == 0 && S_ISDIR(st.st_mode)) {
     std::fclose(in);
     return nullptr;

@@ -8,7 +8,7 @@
 
 // How a read ended. read_interrupted leaves the reader ready to go on where it stopped; anything
 // else but read_ok ends the reading for good.
-enum read_status {
+enum read_status : std::uint8_t {
   read_ok,
   read_end,
   read_interrupted,

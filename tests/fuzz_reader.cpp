@@ -144,10 +144,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const outcome got = read_in_pieces(text, seed);
   if (got.pairs != want.pairs || got.status != want.status || got.line != want.line ||
       got.token != want.token) {
-    std::fprintf(stderr, "reader: status %d line %lld token '%s', %zu pairs\n", got.status,
-                 static_cast<long long>(got.line), got.token.c_str(), got.pairs.size());
-    std::fprintf(stderr, "plainly: status %d line %lld token '%s', %zu pairs\n", want.status,
-                 static_cast<long long>(want.line), want.token.c_str(), want.pairs.size());
+    std::fprintf(stderr, "reader: status %d line %lld token '%s', %zu pairs\n",
+                 static_cast<int>(got.status), static_cast<long long>(got.line), got.token.c_str(),
+                 got.pairs.size());
+    std::fprintf(stderr, "plainly: status %d line %lld token '%s', %zu pairs\n",
+                 static_cast<int>(want.status), static_cast<long long>(want.line),
+                 want.token.c_str(), want.pairs.size());
     std::abort();
   }
   return 0;

@@ -255,8 +255,8 @@ TEST(pty, ctrl_z_suspends_the_run_at_once_and_fg_resumes_it) {
     }
     // The run has ended when the terminal is off the alternate screen again.
     ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
-    ASSERT_TRUE(wait_until(
-        &run, [&] { return !run.term.alt_active; }, 60000));
+    const auto handed_back = [&] { return !run.term.alt_active; };
+    ASSERT_TRUE(wait_until(&run, handed_back, 60000));
     emulator before_clear(24, 80);
     before_clear.feed(before_final_clear(run.log));
     EXPECT_EQ(before_clear.lines(), picture(24, 80, c.marks));

@@ -17,7 +17,7 @@
 namespace {
 
 // Where the reader's input comes from.
-enum source {
+enum source : std::uint8_t {
   pipe_closed,     // a pipe, closed by its writer at the end
   terminal_eof,    // a terminal in canonical mode, ended by the end-of-file key
   terminal_hangup, // a pseudo-terminal's master side, whose reads fail once the other side closes
@@ -244,9 +244,9 @@ void on_signal(int) {}
 // A signal whose handler does not restart system calls, as curses' resize signal, interrupts the
 // wait for input; the reading goes on where it stopped, in the middle of a pair and of a number.
 TEST(reader, a_read_interrupted_by_a_signal_goes_on_where_it_stopped) {
-  struct sigaction act {};
+  struct sigaction act = {};
   act.sa_handler = on_signal;
-  struct sigaction before_act {};
+  struct sigaction before_act = {};
   sigaction(SIGUSR1, &act, &before_act);
   sigset_t usr1;
   sigemptyset(&usr1);

@@ -16,6 +16,8 @@
 
 namespace {
 
+// The callback's type is libvterm's, so val cannot be made a pointer to const.
+// cppcheck-suppress constParameterCallback
 int on_termprop(VTermProp prop, VTermValue *val, void *user) {
   auto *term = static_cast<emulator *>(user);
   if (prop == VTERM_PROP_ALTSCREEN) {
@@ -25,8 +27,12 @@ int on_termprop(VTermProp prop, VTermValue *val, void *user) {
   return 1;
 }
 
-const VTermScreenCallbacks callbacks = {nullptr, nullptr, nullptr, on_termprop,
-                                        nullptr, nullptr, nullptr, nullptr};
+// Later libvterm versions add callbacks at the end; those left out stay null.
+const VTermScreenCallbacks callbacks = [] {
+  VTermScreenCallbacks c{};
+  c.settermprop = on_termprop;
+  return c;
+}();
 
 std::vector<char *> c_strings(const std::vector<std::string> &strings) {
   std::vector<char *> out;
@@ -173,6 +179,8 @@ run_result run_captured(const std::vector<std::string> &argv, int rows, int cols
   const pid_t pid = fork();
   if (pid == 0) {
     const int null = open("/dev/null", O_RDONLY);
+    if (null < 0)
+      _exit(127);
     dup2(null, 0);
     dup2(out[1], 1);
     dup2(err[1], 2);
@@ -250,8 +258,8 @@ bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms)
 }
 
 bool wait_for_screen(pty_run *run, const std::vector<std::string> &want, int timeout_ms) {
-  return wait_until(
-      run, [&] { return run->term.lines() == want; }, timeout_ms);
+  const auto shown = [&] { return run->term.lines() == want; };
+  return wait_until(run, shown, timeout_ms);
 }
 
 bool shows(const emulator &term, const std::string &text) {
