@@ -67,6 +67,32 @@ TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
   EXPECT_EQ(run.term.lines(), picture(24, 80, {}));
 }
 
+// Sizes as the terminal reports them, beyond the 512 that some curses versions take from LINES and
+// COLUMNS.
+TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
+  const struct {
+    const char *name;
+    int cols;
+    const char *input;
+    std::vector<std::pair<int, int>> marks;
+  } cases[] = {
+      {"wider_than_512", 1000, "0 0 2000 2000 3999 4079 4000 0", {{0, 0}, {11, 500}, {23, 999}}},
+      {"wider_than_the_full_scale", 4100, "0 0 2000 2000", {}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    pty_run run(24, c.cols);
+    start_on_pty(&run, trackplot({temp_file(c.name, c.input)}));
+    const int status = finish(&run);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    emulator before_clear(24, c.cols);
+    before_clear.feed(before_final_clear(run.log));
+    EXPECT_EQ(before_clear.lines(), picture(24, c.cols, c.marks));
+    EXPECT_EQ(run.term.lines(), picture(24, c.cols, {}));
+    expect_modes_restored(run);
+  }
+}
+
 // A live feed through a named pipe: each mark shows before the writer sends the next pair, typed
 // keys are neither echoed nor hold the drawing back, and however the run ends the terminal is
 // restored.

@@ -39,7 +39,6 @@ const plot_case plot_cases[] = {
      {{0, 0}, {14, 100}, {59, 199}},
      0,
      ""},
-    {"wider_than_the_full_scale", "0 0 2000 2000", 24, 4100, {}, 0, ""},
     {"not_an_integer", "510 340\n1020 abc\n", 24, 80, {{2, 10}}, 1, ":2: not an integer: abc\n"},
     {"out_of_range",
      "510 340 99999999999 0",
