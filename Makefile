@@ -27,7 +27,8 @@ test-asan: asan
 # Fuzzes the point reader against a plain tokenizer; any difference or crash fails.
 FUZZ_SECONDS := 60
 fuzz:
-	$(MAKE) deps PACKAGES="$(PACKAGES) clang libclang-rt-14-dev"
+	$(MAKE) deps PACKAGES="$(PACKAGES) clang"
+	$(MAKE) deps PACKAGES="libclang-rt-$$(clang -dumpversion | cut -d. -f1)-dev"
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j2
 	mkdir -p build/fuzz/corpus
