@@ -7,9 +7,15 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <poll.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// At full speed a Ctrl-Z or a resize waits for no more updates than this.
+constexpr long updates_per_signal_check = 128;
 
 // Opens the point file; a directory opens for reading too, but holds no points.
 FILE *open_points(const char *path) {
@@ -100,27 +106,11 @@ void redraw_marks(plot_state *ps) {
     waddch(stdscr, '*');
 }
 
-// Sends the screen to the terminal. Curses ignores the suspend signal while it updates the
-// terminal, and so drops one that is pending when an update starts; the run holds the signal back
-// at other times instead, and lets one that came since the last update through to curses' handler
-// first. The resize signal comes along, so that curses takes a new size in this update.
-void update_terminal(const sigset_t *waiting) {
-  wnoutrefresh(stdscr);
-  sigset_t pending;
-  sigpending(&pending);
-  if (sigismember(&pending, SIGTSTP) != 0 || sigismember(&pending, SIGWINCH) != 0) {
-    sigset_t working;
-    sigprocmask(SIG_SETMASK, waiting, &working);
-    sigprocmask(SIG_SETMASK, &working, nullptr);
-  }
-  doupdate();
-}
-
 // Brings the terminal up to date with the plot. Curses takes a new size of the terminal during an
 // update and keeps of the screen only what fits; marks cut off by a shrink would not come back
 // when the terminal grows again, so all are drawn again for the new size.
-void show_plot(plot_state *ps, const sigset_t *waiting) {
-  update_terminal(waiting);
+void show_plot(plot_state *ps) {
+  wrefresh(stdscr);
   ps->cleared = true;
   int rows = 0;
   int cols = 0;
@@ -130,7 +120,32 @@ void show_plot(plot_state *ps, const sigset_t *waiting) {
   ps->shown_rows = rows;
   ps->shown_cols = cols;
   redraw_marks(ps);
-  update_terminal(waiting);
+  wrefresh(stdscr);
+}
+
+// Whether a held-back signal waits to be taken; asked of the signal descriptor, without a signal
+// system call.
+bool signal_waiting(int signal_fd) {
+  pollfd p{signal_fd, POLLIN, 0};
+  return poll(&p, 1, 0) > 0;
+}
+
+// Takes the held-back signals, between two pairs. A resize is let through to curses' handler, which
+// notes it for the next update; a Ctrl-Z hands the terminal back and stops the run until it is
+// continued. Either way the plot is then shown at the terminal's size.
+void take_signals(plot_state *ps) {
+  sigset_t pending;
+  sigpending(&pending);
+  if (sigismember(&pending, SIGWINCH) == 1) {
+    sigset_t resize;
+    sigemptyset(&resize);
+    sigaddset(&resize, SIGWINCH);
+    sigprocmask(SIG_UNBLOCK, &resize, nullptr);
+    sigprocmask(SIG_BLOCK, &resize, nullptr);
+  }
+  if (sigismember(&pending, SIGTSTP) == 1)
+    suspend_ncurses(ps);
+  show_plot(ps);
 }
 
 } // namespace
@@ -151,7 +166,23 @@ int plot_run(int argc, char **argv) {
     return 1;
   }
 
+  // A Ctrl-Z and a resize are held back for the whole run, and taken between pairs: at every read
+  // of input, during every wait for it, and every so many updates. They are blocked before curses
+  // starts, so that none comes while it cannot be taken.
+  sigset_t held_back;
+  sigemptyset(&held_back);
+  sigaddset(&held_back, SIGTSTP);
+  sigaddset(&held_back, SIGWINCH);
+  sigprocmask(SIG_BLOCK, &held_back, nullptr);
+  const int signal_fd = signalfd(-1, &held_back, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (signal_fd < 0) {
+    std::perror("signalfd");
+    std::fclose(in);
+    std::free(ps);
+    return 1;
+  }
   if (start_ncurses(ps) != 0) {
+    close(signal_fd);
     std::fclose(in);
     std::fprintf(stderr, "%s: terminal type %s cannot move the cursor to a given cell\n", prog,
                  termname());
@@ -160,39 +191,33 @@ int plot_run(int argc, char **argv) {
   }
   if (size_screen(ps) != 0) {
     stop_ncurses(ps);
+    close(signal_fd);
     std::fclose(in);
     std::perror("malloc");
     std::free(ps);
     return 1;
   }
-  // Curses' resize and suspend signals are held back except while the run waits for input, and
-  // let through before an update when they came meanwhile. A resize then always ends a wait, so
-  // the plot is drawn for the new size at once even while no pair arrives, and no update drops a
-  // Ctrl-Z.
-  sigset_t held_back;
-  sigemptyset(&held_back);
-  sigaddset(&held_back, SIGWINCH);
-  sigaddset(&held_back, SIGTSTP);
-  sigset_t waiting;
-  sigprocmask(SIG_BLOCK, &held_back, &waiting);
-  sigdelset(&waiting, SIGWINCH);
   // The stream's descriptor is read directly: each read takes whatever a pipe holds at the moment.
   point_reader rd;
-  open_reader(&rd, fileno(in), &waiting);
+  open_reader(&rd, fileno(in), signal_fd);
   read_status status;
+  long updates = 0;
   while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok || status == read_interrupted) {
-    // A signal ended the wait for input; the terminal may have changed size.
     if (status == read_interrupted) {
-      show_plot(ps, &waiting);
+      take_signals(ps);
       continue;
     }
     map_pair(ps);
-    if (mark_needs_refresh(ps))
-      show_plot(ps, &waiting);
+    if (!mark_needs_refresh(ps))
+      continue;
+    show_plot(ps);
+    // A file is read far less often than the screen is updated, and a slow terminal makes each
+    // update slow: the held-back signals are looked for every so many updates as well.
+    if (++updates % updates_per_signal_check == 0 && signal_waiting(signal_fd))
+      take_signals(ps);
   }
-  // The signals stay held back to the end: let through now, a Ctrl-Z would have curses' handler
-  // take the terminal again on fg, after it was handed back.
   stop_ncurses(ps);
+  close(signal_fd);
   std::fclose(in);
 
   // The terminal is back in its own modes before anything is said about the input.

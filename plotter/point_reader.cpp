@@ -19,9 +19,10 @@ bool is_space(int c) {
 read_status fill(point_reader *rd) {
   if (rd->ended)
     return rd->error != 0 ? read_failed : read_end;
-  if (rd->wait_mask != nullptr) {
-    pollfd p{rd->fd, POLLIN, 0};
-    if (ppoll(&p, 1, nullptr, rd->wait_mask) < 0 && errno == EINTR)
+  if (rd->signal_fd >= 0) {
+    pollfd p[] = {{rd->signal_fd, POLLIN, 0}, {rd->fd, POLLIN, 0}};
+    const int ready = poll(p, 2, -1);
+    if ((ready < 0 && errno == EINTR) || (ready > 0 && (p[0].revents & POLLIN) != 0))
       return read_interrupted;
   }
   const ssize_t n = read(rd->fd, rd->buf, sizeof rd->buf);
@@ -105,9 +106,9 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
 
 } // namespace
 
-void open_reader(point_reader *rd, int fd, const sigset_t *wait_mask) {
+void open_reader(point_reader *rd, int fd, int signal_fd) {
   rd->fd = fd;
-  rd->wait_mask = wait_mask;
+  rd->signal_fd = signal_fd;
   rd->ended = false;
   rd->error = 0;
   rd->line = 1;

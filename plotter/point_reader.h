@@ -1,13 +1,12 @@
 // Streaming reader of point files: decimal integers separated by white space, taken in pairs.
 #pragma once
 
-#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
-// How a read ended. read_interrupted leaves the reader ready to go on where it stopped; anything
-// else but read_ok ends the reading for good.
+// How a read ended. read_interrupted, for a signal, leaves the reader ready to go on where it
+// stopped; anything else but read_ok ends the reading for good.
 enum read_status : std::uint8_t {
   read_ok,
   read_end,
@@ -22,10 +21,10 @@ inline constexpr std::size_t token_shown = 32;
 
 struct point_reader {
   int fd;
-  const sigset_t *wait_mask; // signal mask in force while waiting for input, or null
-  bool ended;                // no more reads: the input ended or failed
-  int error;                 // errno of a failed read, 0 otherwise
-  std::int64_t line;         // line of the next byte, from 1
+  int signal_fd;     // readable while a signal waits to be taken, or -1
+  bool ended;        // no more reads: the input ended or failed
+  int error;         // errno of a failed read, 0 otherwise
+  std::int64_t line; // line of the next byte, from 1
   // The token being read and the pair being put together; both survive an interrupted read.
   std::int64_t token_line; // line on which the latest token started
   std::size_t token_len;   // bytes read of the latest token
@@ -42,10 +41,11 @@ struct point_reader {
   unsigned char buf[1 << 16];
 };
 
-// Starts reading from fd, which stays owned by the caller. With a wait_mask, each wait for input
-// has that signal mask in force, so that a signal blocked at other times can interrupt the wait and
-// cannot arrive unnoticed just before it; the read then returns read_interrupted.
-void open_reader(point_reader *rd, int fd, const sigset_t *wait_mask);
+// Starts reading from fd, which stays owned by the caller. With a signal_fd, a signalfd of blocked
+// signals, every read of input looks at it first and every wait for input watches it too, so that
+// a signal waiting to be taken makes the read return read_interrupted, whether the input is ready
+// or not. A signal that interrupts a wait or a read through a handler does the same.
+void open_reader(point_reader *rd, int fd, int signal_fd);
 
 // Reads the next pair into x and y, which keep their values unless a whole pair is read. The pair
 // is returned as soon as the byte after its second number has arrived, or the input has ended, so

@@ -2,11 +2,39 @@
 
 #include "plot_state.h"
 
+#include <csignal>
 #include <curses.h>
+#include <fcntl.h>
 #include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Keys typed during the run were never read; left queued, the shell would read and run them. They
+// wait on the controlling terminal, which neither standard input nor standard output need be.
+void discard_typed_keys() {
+  const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (tty < 0)
+    return;
+  tcflush(tty, TCIFLUSH);
+  close(tty);
+}
+
+} // namespace
 
 int start_ncurses(plot_state *ps) {
+  // Curses takes the suspend signal over only when it finds it at its default action, and then
+  // ignores it during every update, which drops one that is pending. Set to be ignored while curses
+  // starts, it stays the caller's; one ignored from the start, where there is no job control,
+  // stays ignored.
+  struct sigaction suspend = {};
+  sigaction(SIGTSTP, nullptr, &suspend);
+  const bool by_default = suspend.sa_handler == SIG_DFL;
+  if (by_default)
+    signal(SIGTSTP, SIG_IGN);
   ps->win = initscr();
+  if (by_default)
+    signal(SIGTSTP, SIG_DFL);
   // Without a way to put the cursor on a given cell, curses can only write one mark after another.
   if (tigetstr("cup") == nullptr) {
     endwin();
@@ -22,12 +50,27 @@ int start_ncurses(plot_state *ps) {
   return 0;
 }
 
+void suspend_ncurses(plot_state *) {
+  discard_typed_keys();
+  endwin();
+  // Let through, the pending signal stops the process at once, with its default action; it goes
+  // on from here when continued.
+  sigset_t suspend;
+  sigemptyset(&suspend);
+  sigaddset(&suspend, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
+  sigprocmask(SIG_BLOCK, &suspend, nullptr);
+  // Modes set on the terminal while stopped are kept for the shell, as curses' own suspend does.
+  def_shell_mode();
+  // The first update after endwin puts the terminal back in the run's modes and takes a new size.
+  clearok(curscr, TRUE);
+  doupdate();
+}
+
 void stop_ncurses(plot_state *) {
   wclear(stdscr);
   wrefresh(stdscr);
-  // Keys typed during the run were never read; left queued, the shell would read and run them. The
-  // queue is the terminal's that curses draws on, which standard input need not be.
-  tcflush(fileno(stdout), TCIFLUSH);
+  discard_typed_keys();
   endwin();
 }
 

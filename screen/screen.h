@@ -5,8 +5,14 @@ struct plot_state;
 
 // Starts curses on the terminal and keeps its standard screen in ps->win; returns 0. A terminal
 // that cannot move the cursor to a given cell is handed straight back, with nothing drawn, and 1 is
-// returned.
+// returned. Curses is kept from taking the suspend signal: the caller takes it, with
+// suspend_ncurses.
 int start_ncurses(plot_state *ps);
+
+// For a suspend signal that is pending and blocked: discards what was typed, hands the terminal
+// back in its modes, and lets the signal stop the process. Once the process is continued, the
+// terminal is taken again and the whole screen drawn anew, at the terminal's size now.
+void suspend_ncurses(plot_state *ps);
 
 // Blanks the screen, discards what was typed meanwhile and gives the terminal back in the modes it
 // had before.

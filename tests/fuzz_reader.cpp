@@ -104,7 +104,7 @@ outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
     shutdown(fds[1], SHUT_WR);
   });
   point_reader rd;
-  open_reader(&rd, fds[0], nullptr);
+  open_reader(&rd, fds[0], -1);
   outcome out;
   std::int32_t x = 0;
   std::int32_t y = 0;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <random>
 #include <sstream>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -225,11 +228,64 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
-// Run from an interactive shell, as a user would: Ctrl-Z hands the terminal back to the shell,
-// whether the run waits for a feed or draws as fast as it can, and after fg the marks are drawn
-// again and the run goes to its end.
-TEST(pty, ctrl_z_suspends_the_run_at_once_and_fg_resumes_it) {
-  const std::string fifo = make_fifo("ctrl_z");
+// The state of a process as the kernel shows it: 'T' while it is stopped, '\0' once it is gone.
+char process_state(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t at = line.rfind(") ");
+  return at == std::string::npos || at + 2 >= line.size() ? '\0' : line[at + 2];
+}
+
+// Starts an interactive shell on the pseudo-terminal, as a user has, and has it run the command in
+// the foreground, as a job of its own; returns the job's process.
+pid_t start_job(pty_run *run, const std::string &command) {
+  start_on_pty(run, {"/bin/bash", "--norc", "--noprofile", "--noediting", "-i"});
+  send(run->master, command + "\n");
+  const std::string children =
+      "/proc/" + std::to_string(run->pid) + "/task/" + std::to_string(run->pid) + "/children";
+  pid_t job = -1;
+  wait_until(run, [&] { return static_cast<bool>(std::ifstream(children) >> job); });
+  return job;
+}
+
+// The status of the shell's last command, once the job has ended.
+bool shell_reports_status_0(pty_run *run) {
+  send(run->master, "echo status=$?\n");
+  return wait_until(run, [&] { return shows(run->term, "status=0"); });
+}
+
+// How many times the program has put the terminal on its alternate screen.
+std::size_t times_taken(const pty_run &run) {
+  std::size_t n = 0;
+  for (std::size_t at = 0; (at = run.log.find("\x1b[?1049h", at)) != std::string::npos; ++at)
+    ++n;
+  return n;
+}
+
+// Brings a stopped job back with fg until it runs with the terminal taken again. A second Ctrl-Z
+// of the same press may stop it once more; that stop too must hand the terminal back.
+void resume(pty_run *run, pid_t job) {
+  for (int stops = 0; stops < 3; ++stops) {
+    const std::size_t taken = times_taken(*run);
+    send(run->master, "fg\n");
+    ASSERT_TRUE(wait_until(run, [&] { return times_taken(*run) > taken; }))
+        << "fg did not take the terminal again";
+    const auto settled = [&] {
+      const bool stopped = process_state(job) == 'T';
+      return stopped != run->term.alt_active;
+    };
+    ASSERT_TRUE(wait_until(run, settled)) << "stopped with the terminal still on the plot";
+    if (process_state(job) != 'T')
+      return;
+  }
+  FAIL() << "the run stops on every fg";
+}
+
+// Ctrl-Z pressed at many random moments of a run drawing as fast as it can, once or twice in one
+// write: each press stops the run with the terminal handed back, fg takes it up again with the
+// plot drawn anew, and the run goes to its end with every mark.
+TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
   const run_result points = run_captured({MAKE_POINTS_PATH, "random", "300000"}, 24, 80);
   ASSERT_EQ(points.status, 0);
   const std::string file = temp_file("ctrl_z_random", points.out);
@@ -239,58 +295,109 @@ TEST(pty, ctrl_z_suspends_the_run_at_once_and_fg_resumes_it) {
     if (x < 80 * 51 && y < 24 * 170)
       all_cells.emplace_back(y / 170, x / 51);
 
+  pty_run run(24, 80);
+  const pid_t job = start_job(&run, std::string(TRACKPLOT_PATH) + " " + file);
+  std::minstd_rand gen(testing::UnitTest::GetInstance()->random_seed());
+  for (int press = 0; press < 30; ++press) {
+    SCOPED_TRACE(testing::Message() << "press " << press);
+    ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
+    // A moment at random in the drawing, which goes on meanwhile.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(gen() % 20);
+    wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
+    ASSERT_NE(process_state(job), '\0') << "the run ended before all presses; make it longer";
+    send(run.master, press % 3 == 2 ? "\x1a\x1a" : "\x1a");
+    EXPECT_TRUE(wait_until(
+        &run, [&] { return process_state(job) == 'T'; }, 2000))
+        << "Ctrl-Z did not stop the run";
+    EXPECT_TRUE(wait_until(&run, [&] { return !run.term.alt_active; }))
+        << "stopped with the terminal still on the plot";
+    resume(&run, job);
+  }
+  const auto ended = [&] { return process_state(job) == '\0' && !run.term.alt_active; };
+  ASSERT_TRUE(wait_until(&run, ended, 60000));
+  emulator before_clear(24, 80);
+  before_clear.feed(before_final_clear(run.log));
+  EXPECT_EQ(before_clear.lines(), picture(24, 80, all_cells));
+  EXPECT_TRUE(shell_reports_status_0(&run));
+}
+
+// While the run waits for a feed, Ctrl-Z stops it at once; fg shows the marks again, and the run
+// goes on with the feed.
+TEST(pty, ctrl_z_stops_a_run_that_waits_for_its_feed) {
+  pty_run run(24, 80);
+  const std::string fifo = make_fifo("ctrl_z_waiting");
+  const pid_t job = start_job(&run, std::string(TRACKPLOT_PATH) + " " + fifo);
+  const int writer = open(fifo.c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  send(writer, "510 340\n");
+  ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+  send(run.master, "\x1a");
+  EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == 'T'; }));
+  EXPECT_TRUE(wait_until(&run, [&] { return !run.term.alt_active && shows(run.term, "Stopped"); }));
+  resume(&run, job);
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+  send(writer, "1020 680\n");
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {4, 20}})));
+  close(writer);
+  EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
+  EXPECT_TRUE(shell_reports_status_0(&run));
+}
+
+// Started where the suspend signal is ignored, as by a shell without job control, the run ignores
+// Ctrl-Z too and goes on.
+TEST(pty, ctrl_z_does_nothing_where_the_suspend_signal_is_ignored) {
+  pty_run run(24, 80);
+  const std::string fifo = make_fifo("ctrl_z_ignored");
+  const pid_t job = start_job(&run, "sh -c \"trap '' TSTP; exec " + std::string(TRACKPLOT_PATH) +
+                                        " " + fifo + "\"");
+  const int writer = open(fifo.c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  send(writer, "510 340\n");
+  ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+  send(run.master, "\x1a");
+  // Time enough for the press to stop the run, were it going to.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
+  EXPECT_NE(process_state(job), 'T');
+  send(writer, "1020 680\n");
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {4, 20}})));
+  close(writer);
+  EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
+  EXPECT_TRUE(shell_reports_status_0(&run));
+}
+
+// Keys wait on the terminal they are typed on, whatever standard output is, and are discarded
+// there at the end.
+TEST(pty, keys_typed_during_the_run_are_discarded_whatever_standard_output_is) {
   const struct {
     const char *name;
-    std::string path;
-    std::vector<std::pair<int, int>> marks; // at the end
+    std::string redirect;
   } cases[] = {
-      {"waiting_for_a_feed", fifo, {{2, 10}, {4, 20}}},
-      {"drawing_at_full_speed", file, all_cells},
+      {"to_a_file", " > " + temp_dir() + "/plot_out.txt"},
+      {"to_a_pipe", " | cat"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
-    start_on_pty(&run, {"/bin/bash", "--norc", "--noprofile", "--noediting", "-i"});
-    send(run.master, std::string(TRACKPLOT_PATH) + " " + c.path + "\n");
-    int writer = -1;
-    if (c.path == fifo) {
-      writer = open(fifo.c_str(), O_WRONLY);
-      ASSERT_GE(writer, 0);
-      send(writer, "510 340\n");
-    }
-    ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active && shows(run.term, "*"); }));
-
-    // A press that lands in the instant before curses switches the signal off for an update is
-    // still lost, so a second is allowed; a run that drops the presses its updates overlap loses
-    // nearly all of them.
-    int presses = 0;
-    bool stopped = false;
-    while (!stopped && presses < 2) {
-      send(run.master, "\x1a");
-      ++presses;
-      stopped = wait_until(
-          &run, [&] { return !run.term.alt_active && shows(run.term, "Stopped"); }, 3000);
-    }
-    ASSERT_TRUE(stopped) << "two presses of Ctrl-Z did not stop the run";
-
-    send(run.master, "fg\n");
-    if (writer >= 0) {
-      EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-      send(writer, "1020 680\n");
-      close(writer);
-    }
-    // The run has ended when the terminal is off the alternate screen again.
-    ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
-    const auto handed_back = [&] { return !run.term.alt_active; };
-    ASSERT_TRUE(wait_until(&run, handed_back, 60000));
-    emulator before_clear(24, 80);
-    before_clear.feed(before_final_clear(run.log));
-    EXPECT_EQ(before_clear.lines(), picture(24, 80, c.marks));
-
-    send(run.master, "echo status=$?\n");
-    EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "status=0"); }));
-    send(run.master, "exit\n");
-    finish(&run);
+    const std::string fifo = make_fifo(c.name);
+    start_on_pty(&run, {"/bin/sh", "-c", std::string(TRACKPLOT_PATH) + " " + fifo + c.redirect});
+    const int writer = open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    // Curses holds the terminal once typed keys are no longer echoed.
+    const auto unechoed = [&] {
+      termios during{};
+      return tcgetattr(run.slave, &during) == 0 && (during.c_lflag & ECHO) == 0;
+    };
+    ASSERT_TRUE(wait_until(&run, unechoed));
+    type_keys(&run, "echo typed\n");
+    send(writer, "510 340\n");
+    close(writer);
+    const int status = finish(&run);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
+    termios after{};
+    ASSERT_EQ(tcgetattr(run.slave, &after), 0);
+    EXPECT_EQ(after.c_lflag, run.before.c_lflag);
   }
 }
 

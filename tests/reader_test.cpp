@@ -8,6 +8,7 @@
 #include <pthread.h>
 #include <pty.h>
 #include <string>
+#include <sys/signalfd.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -66,7 +67,7 @@ outcome read_from(source from, const std::string &input, bool byte_by_byte) {
   });
   alarm(10);
   point_reader rd;
-  open_reader(&rd, fds[0], nullptr);
+  open_reader(&rd, fds[0], -1);
   outcome out;
   std::int32_t x = 0;
   std::int32_t y = 0;
@@ -228,7 +229,7 @@ TEST(reader, returns_a_pair_once_the_byte_after_it_arrives) {
   // The writer stays open: a reader that waits for more than it needs would hang here.
   alarm(10);
   point_reader rd;
-  open_reader(&rd, fds[0], nullptr);
+  open_reader(&rd, fds[0], -1);
   std::int32_t x = 0;
   std::int32_t y = 0;
   EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
@@ -241,9 +242,19 @@ TEST(reader, returns_a_pair_once_the_byte_after_it_arrives) {
 
 void on_signal(int) {}
 
-// A signal whose handler does not restart system calls, as curses' resize signal, interrupts the
-// wait for input; the reading goes on where it stopped, in the middle of a pair and of a number.
-TEST(reader, a_read_interrupted_by_a_signal_goes_on_where_it_stopped) {
+// A signal ends a read, whether it waits on a signal descriptor, the way the run holds its signals
+// back, or interrupts the wait through a handler that does not restart system calls. The reading
+// then goes on where it stopped, in the middle of a pair and of a number.
+TEST(reader, a_signal_ends_a_read_which_then_goes_on_where_it_stopped) {
+  const struct {
+    const char *name;
+    bool signal_fd;
+    bool before; // sent before the read, while input is ready, or else during the wait
+  } cases[] = {
+      {"signal_fd_pending_before_the_read", true, true},
+      {"signal_fd_during_the_wait", true, false},
+      {"handler_during_the_wait", false, false},
+  };
   struct sigaction act = {};
   act.sa_handler = on_signal;
   struct sigaction before_act = {};
@@ -251,34 +262,35 @@ TEST(reader, a_read_interrupted_by_a_signal_goes_on_where_it_stopped) {
   sigset_t usr1;
   sigemptyset(&usr1);
   sigaddset(&usr1, SIGUSR1);
-  for (const bool with_mask : {true, false}) {
-    SCOPED_TRACE(with_mask ? "let through only while waiting" : "let through all the time");
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     ASSERT_EQ(write(fds[1], "1 23", 4), 4);
     sigset_t before;
-    pthread_sigmask(SIG_BLOCK, &usr1, &before);
-    sigset_t waiting = before;
-    sigdelset(&waiting, SIGUSR1);
+    pthread_sigmask(c.signal_fd ? SIG_BLOCK : SIG_UNBLOCK, &usr1, &before);
+    const int signal_fd = c.signal_fd ? signalfd(-1, &usr1, SFD_NONBLOCK) : -1;
     std::thread signaller;
-    if (with_mask) {
-      // Sent before the wait, it must still end the wait.
+    if (c.before)
       pthread_kill(pthread_self(), SIGUSR1);
-    } else {
-      pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    else
       signaller = std::thread([reader = pthread_self()] {
         usleep(50000);
         pthread_kill(reader, SIGUSR1);
       });
-    }
     alarm(10);
     point_reader rd;
-    open_reader(&rd, fds[0], with_mask ? &waiting : nullptr);
+    open_reader(&rd, fds[0], signal_fd);
     std::int32_t x = 0;
     std::int32_t y = 0;
     EXPECT_EQ(read_pair(&rd, &x, &y), read_interrupted);
     if (signaller.joinable())
       signaller.join();
+    if (c.signal_fd) {
+      signalfd_siginfo info{};
+      EXPECT_EQ(read(signal_fd, &info, sizeof info), static_cast<ssize_t>(sizeof info));
+      EXPECT_EQ(info.ssi_signo, static_cast<std::uint32_t>(SIGUSR1));
+    }
     ASSERT_EQ(write(fds[1], "4 5 6\n", 6), 6);
     close(fds[1]);
     EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
@@ -288,6 +300,8 @@ TEST(reader, a_read_interrupted_by_a_signal_goes_on_where_it_stopped) {
     EXPECT_EQ(read_pair(&rd, &x, &y), read_end);
     alarm(0);
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (signal_fd >= 0)
+      close(signal_fd);
     close(fds[0]);
   }
   sigaction(SIGUSR1, &before_act, nullptr);

@@ -92,12 +92,45 @@ emulator::~emulator() {
   vterm_free(vt);
 }
 
-void emulator::feed(const std::string &bytes) {
+namespace {
+
+void write_to(VTerm *vt, const std::string &bytes) {
   // libvterm 0.1.4 can crash on one very large write; a terminal never gets more than a buffer at
   // a time anyway.
   constexpr std::size_t piece = 4096;
   for (std::size_t at = 0; at < bytes.size(); at += piece)
     vterm_input_write(vt, bytes.data() + at, std::min(piece, bytes.size() - at));
+}
+
+} // namespace
+
+// Curses repeats a character with REP, CSI n b, on terminals that have it, as xterm's do; libvterm
+// ignores it, so it is carried out here, on the character left of the cursor.
+void emulator::feed(const std::string &bytes) {
+  std::string in = unfinished + bytes;
+  unfinished.clear();
+  const std::size_t last = in.rfind('\x1b');
+  if (last != std::string::npos &&
+      (last + 1 == in.size() ||
+       (in[last + 1] == '[' &&
+        in.find_first_not_of("0123456789;", last + 2) == std::string::npos))) {
+    unfinished = in.substr(last);
+    in.resize(last);
+  }
+  std::size_t from = 0;
+  for (std::size_t at = in.find("\x1b["); at != std::string::npos; at = in.find("\x1b[", at + 2)) {
+    const std::size_t end = in.find_first_not_of("0123456789", at + 2);
+    if (end == std::string::npos || in[end] != 'b')
+      continue;
+    write_to(vt, in.substr(from, at - from));
+    const int times = end > at + 2 ? std::stoi(in.substr(at + 2, end - at - 2)) : 1;
+    const VTermPos pos = cursor();
+    const uint32_t ch = pos.col > 0 ? cell(pos.row, pos.col - 1).chars[0] : 0;
+    write_to(vt, std::string(static_cast<std::size_t>(times),
+                             ch > 0 && ch < 0x80 ? static_cast<char>(ch) : ' '));
+    from = end + 1;
+  }
+  write_to(vt, in.substr(from));
 }
 
 VTermScreenCell emulator::cell(int row, int col) const {

@@ -14,10 +14,12 @@ struct emulator {
   VTerm *vt;
   bool alt_entered = false; // the program switched to the alternate screen at some point
   bool alt_active = false;  // and it is still there
+  std::string unfinished;   // a control sequence cut off at the end of what was fed
   emulator(int rows, int cols);
   ~emulator();
   emulator(const emulator &) = delete;
   emulator &operator=(const emulator &) = delete;
+  // Feeds output as a terminal gets it, in pieces of any size.
   void feed(const std::string &bytes);
   std::vector<std::string> lines() const;
   VTermScreenCell cell(int row, int col) const;
