@@ -1,4 +1,4 @@
-# Set-up, build, demo, tests and packaging on Debian 12; each target installs what it needs.
+# Set-up, build, demo, tests and packaging on Debian 12 or 13; each target installs what it needs.
 MAKEFLAGS += --no-print-directory
 PACKAGES := cmake g++ make pkg-config groff-base libncurses-dev libgtest-dev libvterm-dev
 PACKAGE_PACKAGES := dpkg-dev file lintian
