@@ -4,9 +4,12 @@
 #include "screen.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
@@ -16,6 +19,21 @@ namespace {
 
 // At full speed a Ctrl-Z or a resize waits for no more updates than this.
 constexpr long updates_per_signal_check = 128;
+
+// Whether standard output is open for writing.
+bool output_writable() {
+  const int flags = fcntl(STDOUT_FILENO, F_GETFL);
+  return flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
+}
+
+// Writes a message of the start-up to standard error: the program's name, then the text, with
+// what came from outside the program shown safely.
+void report_start(const char *prog, const char *before, const char *outside, const char *after) {
+  write_shown(stderr, prog, std::strlen(prog));
+  std::fprintf(stderr, ": %s", before);
+  write_shown(stderr, outside, std::strlen(outside));
+  std::fputs(after, stderr);
+}
 
 // Opens the point file; a directory opens for reading too, but holds no points.
 FILE *open_points(const char *path) {
@@ -81,7 +99,7 @@ bool mark_needs_refresh(plot_state *ps) {
   getyx(stdscr, row, col);
   if (wmove(stdscr, ps->row, ps->col) == ERR)
     return first;
-  waddch(stdscr, '*');
+  waddch(stdscr, mark);
   // Where curses leaves the cursor after the mark decides whether the terminal's cursor moves: the
   // next cell, the start of the next line, or the bottom-right cell itself.
   int new_row = 0;
@@ -101,9 +119,9 @@ void redraw_marks(plot_state *ps) {
   for (int row = 0; ps->marked != nullptr && row < rows; ++row)
     for (int col = 0; col < cols; ++col)
       if (ps->marked[row * ps->cols + col] != 0)
-        mvwaddch(stdscr, row, col, '*');
+        mvwaddch(stdscr, row, col, mark);
   if (ps->mark_row >= 0 && wmove(stdscr, ps->mark_row, ps->mark_col) != ERR)
-    waddch(stdscr, '*');
+    waddch(stdscr, mark);
 }
 
 // Brings the terminal up to date with the plot. Curses takes a new size of the terminal during an
@@ -159,9 +177,16 @@ int plot_run(int argc, char **argv) {
   *ps = plot_state{};
   const char *prog = argc > 0 ? argv[0] : "trackplot";
   const char *path = argc > 1 ? argv[1] : "car3.txt";
+  // Curses draws on standard output. Closed, it would draw nowhere, and the point file would take
+  // its descriptor.
+  if (!output_writable()) {
+    report_start(prog, "standard output: ", std::strerror(EBADF), "\n");
+    std::free(ps);
+    return 1;
+  }
   FILE *in = open_points(path);
   if (in == nullptr) {
-    std::fprintf(stderr, "%s: %s no such file\n", prog, path);
+    report_start(prog, "", path, " no such file\n");
     std::free(ps);
     return 1;
   }
@@ -184,16 +209,17 @@ int plot_run(int argc, char **argv) {
   if (start_ncurses(ps) != 0) {
     close(signal_fd);
     std::fclose(in);
-    std::fprintf(stderr, "%s: terminal type %s cannot move the cursor to a given cell\n", prog,
-                 termname());
+    report_start(prog, "terminal type ", termname(), " cannot move the cursor to a given cell\n");
     std::free(ps);
     return 1;
   }
   if (size_screen(ps) != 0) {
+    // Handing the terminal back makes system calls of its own, which may set errno.
+    const int error = errno;
     stop_ncurses(ps);
     close(signal_fd);
     std::fclose(in);
-    std::perror("malloc");
+    std::fprintf(stderr, "malloc: %s\n", std::strerror(error));
     std::free(ps);
     return 1;
   }

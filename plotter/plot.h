@@ -8,6 +8,9 @@
 // Samples run over a full scale of this many steps on both axes.
 inline constexpr std::int32_t full_scale = 4096;
 
+// What marks a pair's cell.
+inline constexpr chtype mark = '*';
+
 // Sample units per cell for a screen dimension of the given number of cells.
 std::int32_t scale_for(std::int32_t cells);
 
@@ -18,7 +21,7 @@ int size_screen(plot_state *ps);
 // Maps the latest pair onto its cell.
 void map_pair(plot_state *ps);
 
-// Writes "*" at the latest pair's cell of the standard screen, remembers the mark, and tells
+// Writes the mark at the latest pair's cell of the standard screen, remembers the mark, and tells
 // whether the terminal needs a refresh to show what the screen holds. It does not when the refresh
 // would send nothing: the terminal has been cleared already, and the cell is off the screen, or it
 // holds the mark already and the cursor ends where it was.

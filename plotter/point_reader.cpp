@@ -138,29 +138,32 @@ read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y) {
   }
 }
 
+void write_shown(FILE *out, const char *text, std::size_t n) {
+  for (std::size_t at = 0; at < n;) {
+    std::size_t printable = at;
+    while (printable < n && static_cast<unsigned char>(text[printable]) >= 0x20 &&
+           static_cast<unsigned char>(text[printable]) < 0x7f)
+      ++printable;
+    std::fwrite(text + at, 1, printable - at, out);
+    if (printable < n)
+      std::fprintf(out, "\\x%02x", static_cast<unsigned char>(text[printable]));
+    at = printable + 1;
+  }
+}
+
 void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
                     FILE *out) {
+  if (status != read_failed && status != read_not_integer && status != read_out_of_range)
+    return;
+  write_shown(out, prog, std::strlen(prog));
+  std::fputs(": ", out);
+  write_shown(out, path, std::strlen(path));
   if (status == read_failed) {
-    std::fprintf(out, "%s: %s: %s\n", prog, path, std::strerror(rd->error));
+    std::fprintf(out, ": %s\n", std::strerror(rd->error));
     return;
   }
-  if (status != read_not_integer && status != read_out_of_range)
-    return;
-  // Bytes from the file are shown only as printable ASCII, so that none of them can drive the
-  // terminal the message lands on.
-  char shown[token_shown * 4 + sizeof "..."];
-  char *p = shown;
-  const std::size_t n = std::min(rd->token_len, token_shown);
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char c = rd->token[i];
-    if (c >= 0x20 && c < 0x7f)
-      *p++ = static_cast<char>(c);
-    else
-      p += std::snprintf(p, 5, "\\x%02x", c);
-  }
-  if (rd->token_len > token_shown)
-    p = std::copy_n("...", 3, p);
-  *p = '\0';
-  std::fprintf(out, "%s: %s:%lld: %s: %s\n", prog, path, static_cast<long long>(rd->token_line),
-               status == read_not_integer ? "not an integer" : "integer out of range", shown);
+  std::fprintf(out, ":%lld: %s: ", static_cast<long long>(rd->token_line),
+               status == read_not_integer ? "not an integer" : "integer out of range");
+  write_shown(out, reinterpret_cast<const char *>(rd->token), std::min(rd->token_len, token_shown));
+  std::fputs(rd->token_len > token_shown ? "...\n" : "\n", out);
 }

@@ -14,7 +14,9 @@ struct plot_case {
   int cols;
   std::vector<std::pair<int, int>> marks; // (row, col) on the screen just before it is blanked
   int status;
-  std::string message; // standard error after "<program>: <file>"
+  std::string message;    // standard error after "<program>: <file>"
+  std::string file = {};  // the file's name, if not the case's
+  std::string shown = {}; // and how messages show it
 };
 
 const plot_case plot_cases[] = {
@@ -68,6 +70,15 @@ const plot_case plot_cases[] = {
      {{2, 10}},
      1,
      ":2: not an integer: 10\\x00\n"},
+    {"control_bytes_in_the_path",
+     "510 340 x",
+     24,
+     80,
+     {{2, 10}},
+     1,
+     ":1: not an integer: x\n",
+     "red\x1b[31m\xff",
+     "red\\x1b[31m\\xff"},
 };
 
 // Names the case in test output rather than dumping its bytes.
@@ -79,12 +90,13 @@ class plot_test : public testing::TestWithParam<plot_case> {};
 
 TEST_P(plot_test, draws_the_marks_then_blanks_the_screen_and_restores_the_terminal) {
   const plot_case &c = GetParam();
-  const std::string file = temp_file(c.name, c.input);
+  const std::string file = temp_file(c.file.empty() ? c.name : c.file, c.input);
   const run_result r = run_captured(trackplot({file}), c.rows, c.cols);
 
   ASSERT_TRUE(WIFEXITED(r.status));
   EXPECT_EQ(WEXITSTATUS(r.status), c.status);
-  EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": " + file) + c.message);
+  const std::string shown = c.shown.empty() ? file : temp_dir() + "/" + c.shown;
+  EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": " + shown) + c.message);
 
   emulator term(c.rows, c.cols);
   term.feed(before_final_clear(r.out));
@@ -189,19 +201,27 @@ TEST(plot, the_path_defaults_to_car3_txt_and_further_arguments_are_ignored) {
 TEST(plot, a_file_that_cannot_be_plotted_leaves_the_terminal_untouched) {
   const std::string empty_dir = temp_dir() + "/empty";
   std::filesystem::create_directory(empty_dir);
+  const std::string points = temp_file("points_for_no_output", "510 340\n");
+  const std::string no_output = ": standard output: Bad file descriptor\n";
   const struct {
-    std::vector<std::string> args;
-    std::string path;
+    std::vector<std::string> argv;
+    std::string message; // after "<program>"
   } cases[] = {
-      {{}, "car3.txt"},
-      {{"/nonexistent/points.txt"}, "/nonexistent/points.txt"},
-      {{temp_dir()}, temp_dir()},
+      {trackplot({}), ": car3.txt no such file\n"},
+      {trackplot({"/nonexistent/points.txt"}), ": /nonexistent/points.txt no such file\n"},
+      {trackplot({temp_dir()}), ": " + temp_dir() + " no such file\n"},
+      {trackplot({"/nonexistent/\x1b]2;title\x07\x80"}),
+       ": /nonexistent/\\x1b]2;title\\x07\\x80 no such file\n"},
+      // Standard output closed, or open for reading only: curses would draw nowhere.
+      {{"/bin/sh", "-c", "exec \"$0\" \"$1\" >&-", TRACKPLOT_PATH, points}, no_output},
+      {{"/bin/sh", "-c", "exec \"$0\" \"$1\" 1</dev/null", TRACKPLOT_PATH, points}, no_output},
   };
   for (const auto &c : cases) {
-    const run_result r = run_captured(trackplot(c.args), 24, 80, empty_dir);
-    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1) << c.path;
-    EXPECT_EQ(r.err, TRACKPLOT_PATH + (": " + c.path) + " no such file\n");
-    EXPECT_EQ(r.out, "") << c.path;
+    SCOPED_TRACE(c.message);
+    const run_result r = run_captured(c.argv, 24, 80, empty_dir);
+    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
+    EXPECT_EQ(r.err, TRACKPLOT_PATH + c.message);
+    EXPECT_EQ(r.out, "");
   }
 }
 
