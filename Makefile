@@ -8,15 +8,16 @@ DEMO_PACKAGES := cmake g++ make libncurses-dev
 
 # Builds the program alone and plays the sample lap through standard input, a dozen pairs every
 # twentieth of a second or so, the way a live feed arrives; the pipe stays open three seconds more,
-# so the finished track stays on the screen.
+# so the finished track stays on the screen. The parentheses, rather than braces, let Ctrl-C end
+# the demo cleanly.
 PACE := awk '{ print } NR % 12 == 0 { fflush(); system("sleep 0.05") }'
 demo:
 	@echo "Building trackplot, then playing examples/lap.txt live (about 15 seconds)."
 	@$(MAKE) deps PACKAGES="$(DEMO_PACKAGES)"
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release --target trackplot -j2
-	@{ $(PACE) examples/lap.txt; sleep 3; } | build/release/trackplot /dev/stdin
-	@echo "To plot your own file of x y pairs (0 to 4095): build/release/trackplot FILE"
+	@( $(PACE) examples/lap.txt; sleep 3 ) | build/release/trackplot /dev/stdin
+	@echo "To look at a plot of your own: ( cat FILE; sleep 10 ) | build/release/trackplot /dev/stdin"
 
 test: dev
 	ctest --preset dev
@@ -51,13 +52,19 @@ bench: release
 	build/release/bench/bench --data build/bench-data
 
 # Whoever packages trackplot names themself: make package MAINTAINER="Name <address>". Until then
-# the package carries a placeholder, which lintian rejects.
+# the package carries a placeholder, which lintian rejects. The times in the package are the
+# changelog's, unless SOURCE_DATE_EPOCH says otherwise, so that the same sources give the same
+# bytes; a second build, from a copy of the sources in another folder, checks that they do.
 package:
 	$(MAKE) deps PACKAGES="$(PACKAGES) $(PACKAGE_PACKAGES)"
 	cmake --preset release $(if $(MAINTAINER),-DTRACKPLOT_MAINTAINER="$(MAINTAINER)")
 	cmake --build --preset release -j2
-	cd build/release && cpack -G DEB
+	rm -f build/release/trackplot_*.deb
+	cd build/release && \
+	  SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(dpkg-parsechangelog -l changelog -S Timestamp)} \
+	  cpack -G DEB
 	lintian --fail-on error,warning build/release/trackplot_*.deb
+	tests/check_reproducible.sh build/release/trackplot_*.deb
 
 dev release asan: deps
 	cmake --preset $@
