@@ -14,9 +14,9 @@ struct plot_case {
   int cols;
   std::vector<std::pair<int, int>> marks; // (row, col) on the screen just before it is blanked
   int status;
-  std::string message;    // standard error after "<program>: <file>"
-  std::string file = {};  // the file's name, if not the case's
-  std::string shown = {}; // and how messages show it
+  std::string message;         // standard error after "<program>: <file>"
+  const char *file = nullptr;  // the file's name, if not the case's
+  const char *shown = nullptr; // and how messages show it
 };
 
 const plot_case plot_cases[] = {
@@ -90,12 +90,12 @@ class plot_test : public testing::TestWithParam<plot_case> {};
 
 TEST_P(plot_test, draws_the_marks_then_blanks_the_screen_and_restores_the_terminal) {
   const plot_case &c = GetParam();
-  const std::string file = temp_file(c.file.empty() ? c.name : c.file, c.input);
+  const std::string file = temp_file(c.file != nullptr ? c.file : c.name, c.input);
   const run_result r = run_captured(trackplot({file}), c.rows, c.cols);
 
   ASSERT_TRUE(WIFEXITED(r.status));
   EXPECT_EQ(WEXITSTATUS(r.status), c.status);
-  const std::string shown = c.shown.empty() ? file : temp_dir() + "/" + c.shown;
+  const std::string shown = c.shown != nullptr ? temp_dir() + "/" + c.shown : file;
   EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": " + shown) + c.message);
 
   emulator term(c.rows, c.cols);
