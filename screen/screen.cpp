@@ -60,10 +60,8 @@ void suspend_ncurses(plot_state *) {
   sigaddset(&suspend, SIGTSTP);
   sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
   sigprocmask(SIG_BLOCK, &suspend, nullptr);
-  // Modes set on the terminal while stopped are kept for the shell, as curses' own suspend does.
-  def_shell_mode();
-  // The first update after endwin puts the terminal back in the run's modes and takes a new size.
-  clearok(curscr, TRUE);
+  // The first update after endwin takes the terminal again, in the run's modes and at its size
+  // now, and draws the whole screen anew.
   doupdate();
 }
 
