@@ -26,6 +26,25 @@ void expect_modes_restored(const pty_run &run) {
   EXPECT_FALSE(run.term.alt_active);
 }
 
+// Whether a signal is in one of the sets that /proc shows of a process: "SigBlk" for those it
+// blocks, "SigCgt" for those it has a handler for.
+bool in_signal_set(pid_t pid, const std::string &set, int sig) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind(set + ":", 0) == 0)
+      return ((std::stoull(line.substr(set.size() + 1), nullptr, 16) >> (sig - 1)) & 1) != 0;
+  ADD_FAILURE() << "no " << set << " for process " << pid;
+  return false;
+}
+
+// The run holds Ctrl-Z and resizes back from start to end, so that none can come unnoticed, and
+// takes Ctrl-Z without a handler, curses' or its own.
+void expect_signals_held_back(pid_t pid) {
+  EXPECT_TRUE(in_signal_set(pid, "SigBlk", SIGTSTP));
+  EXPECT_TRUE(in_signal_set(pid, "SigBlk", SIGWINCH));
+  EXPECT_FALSE(in_signal_set(pid, "SigCgt", SIGTSTP));
+}
+
 // Bytes typed on the terminal and not read yet.
 int typed_ahead(const pty_run &run) {
   int n = -1;
@@ -194,7 +213,8 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   const int writer = start_on_fifo(&run, "resize");
   ASSERT_GE(writer, 0);
   std::vector<std::pair<int, int>> marks{{0, 0}, {1, 0}, {2, 10}};
-  std::string pairs = "0 0\n0 170\n510 340\n";
+  // The first pair falls just off the right edge; nothing of it may show after a redraw.
+  std::string pairs = "4080 1700\n0 0\n0 170\n510 340\n";
   // A mark in each of several rows below a screen of 10 rows.
   for (int row = 11; row < 18; ++row) {
     pairs += std::to_string(45 * 51) + " " + std::to_string(row * 170) + "\n";
@@ -222,6 +242,15 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   send(writer, "4079 0\n");
   marks.emplace_back(0, 79);
   EXPECT_TRUE(wait_for_screen(&run, picture(26, 90, marks)));
+  // Redrawn, the latest mark leaves the cursor just after it, in the top row too. The marks the
+  // small screen cuts off come back only through a redraw.
+  resize_pty(&run, 10, 40);
+  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {1, 0}, {2, 10}, {5, 20}})));
+  resize_pty(&run, 24, 85);
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 85, marks)));
+  EXPECT_EQ(run.term.cursor().row, 0);
+  EXPECT_EQ(run.term.cursor().col, 80);
+  expect_signals_held_back(run.pid);
 
   close(writer);
   const int status = finish(&run);
@@ -323,15 +352,18 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
 
 // While the run waits for its feed, Ctrl-Z stops it at once, and fg shows the marks again; started
 // where the suspend signal is ignored, as by a shell without job control, the run ignores Ctrl-Z
-// too. Either way it then goes on with the feed.
+// too. Either way it then goes on with the feed. Keys typed before never reach the shell, even
+// when the signal comes from kill, which has the terminal discard nothing.
 TEST(pty, ctrl_z_while_the_run_waits_for_its_feed) {
   const struct {
     const char *name;
     const char *before; // run by the job's shell before trackplot
+    bool by_kill;       // the signal is sent with kill rather than typed
     bool stops;
   } cases[] = {
-      {"stops_it_and_fg_resumes_it", "", true},
-      {"does_nothing_where_the_signal_is_ignored", "trap '' TSTP; ", false},
+      {"stops_it_and_fg_resumes_it", "", false, true},
+      {"sent_by_kill", "", true, true},
+      {"does_nothing_where_the_signal_is_ignored", "trap '' TSTP; ", false, false},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
@@ -343,13 +375,18 @@ TEST(pty, ctrl_z_while_the_run_waits_for_its_feed) {
     ASSERT_GE(writer, 0);
     send(writer, "510 340\n");
     ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-    send(run.master, "\x1a");
+    type_keys(&run, "echo LEAK$((40+2))\n");
+    if (c.by_kill)
+      kill(job, SIGTSTP);
+    else
+      send(run.master, "\x1a");
     if (c.stops) {
       EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == 'T'; }));
       EXPECT_TRUE(
           wait_until(&run, [&] { return !run.term.alt_active && shows(run.term, "Stopped"); }));
       resume(&run, job);
       EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+      expect_signals_held_back(job);
     } else {
       // Time enough for the press to stop the run, were it going to.
       const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -361,6 +398,7 @@ TEST(pty, ctrl_z_while_the_run_waits_for_its_feed) {
     close(writer);
     EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
     EXPECT_TRUE(shell_reports_status_0(&run));
+    EXPECT_FALSE(shows(run.term, "LEAK42")) << "keys typed during the run reach the shell";
   }
 }
 

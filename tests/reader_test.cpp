@@ -248,12 +248,14 @@ void on_signal(int) {}
 TEST(reader, a_signal_ends_a_read_which_then_goes_on_where_it_stopped) {
   const struct {
     const char *name;
-    bool signal_fd;
-    bool before; // sent before the read, while input is ready, or else during the wait
+    bool signal_fd; // the reader watches a signal descriptor
+    bool watched;   // and the signal is the one it watches, rather than one with a handler
+    bool before;    // sent before the read, while input is ready, or else during the wait
   } cases[] = {
-      {"signal_fd_pending_before_the_read", true, true},
-      {"signal_fd_during_the_wait", true, false},
-      {"handler_during_the_wait", false, false},
+      {"signal_fd_pending_before_the_read", true, true, true},
+      {"signal_fd_during_the_wait", true, true, false},
+      {"handler_during_the_wait", false, false, false},
+      {"handler_during_a_wait_on_a_signal_fd", true, false, false},
   };
   struct sigaction act = {};
   act.sa_handler = on_signal;
@@ -262,14 +264,17 @@ TEST(reader, a_signal_ends_a_read_which_then_goes_on_where_it_stopped) {
   sigset_t usr1;
   sigemptyset(&usr1);
   sigaddset(&usr1, SIGUSR1);
+  sigset_t usr2;
+  sigemptyset(&usr2);
+  sigaddset(&usr2, SIGUSR2);
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     ASSERT_EQ(write(fds[1], "1 23", 4), 4);
     sigset_t before;
-    pthread_sigmask(c.signal_fd ? SIG_BLOCK : SIG_UNBLOCK, &usr1, &before);
-    const int signal_fd = c.signal_fd ? signalfd(-1, &usr1, SFD_NONBLOCK) : -1;
+    pthread_sigmask(c.watched ? SIG_BLOCK : SIG_UNBLOCK, &usr1, &before);
+    const int signal_fd = c.signal_fd ? signalfd(-1, c.watched ? &usr1 : &usr2, SFD_NONBLOCK) : -1;
     std::thread signaller;
     if (c.before)
       pthread_kill(pthread_self(), SIGUSR1);
@@ -286,7 +291,7 @@ TEST(reader, a_signal_ends_a_read_which_then_goes_on_where_it_stopped) {
     EXPECT_EQ(read_pair(&rd, &x, &y), read_interrupted);
     if (signaller.joinable())
       signaller.join();
-    if (c.signal_fd) {
+    if (c.watched) {
       signalfd_siginfo info{};
       EXPECT_EQ(read(signal_fd, &info, sizeof info), static_cast<ssize_t>(sizeof info));
       EXPECT_EQ(info.ssi_signo, static_cast<std::uint32_t>(SIGUSR1));
