@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -250,6 +251,14 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   EXPECT_TRUE(wait_for_screen(&run, picture(24, 85, marks)));
   EXPECT_EQ(run.term.cursor().row, 0);
   EXPECT_EQ(run.term.cursor().col, 80);
+  // A change of one dimension alone counts as much.
+  resize_pty(&run, 24, 40);
+  std::vector<std::pair<int, int>> left;
+  std::copy_if(marks.begin(), marks.end(), std::back_inserter(left),
+               [](const auto &mark) { return mark.second < 40; });
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 40, left)));
+  resize_pty(&run, 24, 80);
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
   expect_signals_held_back(run.pid);
 
   close(writer);
