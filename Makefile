@@ -60,11 +60,10 @@ package:
 	cmake --preset release $(if $(MAINTAINER),-DTRACKPLOT_MAINTAINER="$(MAINTAINER)")
 	cmake --build --preset release -j2
 	rm -f build/release/trackplot_*.deb
-	cd build/release && \
-	  SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(dpkg-parsechangelog -l changelog -S Timestamp)} \
-	  cpack -G DEB
-	lintian --fail-on error,warning build/release/trackplot_*.deb
-	tests/check_reproducible.sh build/release/trackplot_*.deb
+	export SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(dpkg-parsechangelog -l build/release/changelog -S Timestamp)} && \
+	  (cd build/release && cpack -G DEB) && \
+	  lintian --fail-on error,warning build/release/trackplot_*.deb && \
+	  tests/check_reproducible.sh build/release/trackplot_*.deb
 
 dev release asan: deps
 	cmake --preset $@
