@@ -203,14 +203,17 @@ run_result run_captured(const std::vector<std::string> &argv, int rows, int cols
   int err[2];
   if (pipe(out) != 0 || pipe(err) != 0)
     throw std::runtime_error("pipe failed");
-  std::vector<std::string> env{"TERM=" + term, "LINES=" + std::to_string(rows),
-                               "COLUMNS=" + std::to_string(cols)};
+  std::vector<std::string> env{"LINES=" + std::to_string(rows), "COLUMNS=" + std::to_string(cols)};
+  if (!term.empty())
+    env.push_back("TERM=" + term);
   // The sanitizers' settings of a sanitized build reach the programs it runs.
   for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS"})
     if (const char *value = std::getenv(name))
       env.push_back(std::string(name) + "=" + value);
   const pid_t pid = fork();
   if (pid == 0) {
+    // In a session of its own, the program shares no terminal with whoever runs the tests.
+    setsid();
     const int null = open("/dev/null", O_RDONLY);
     if (null < 0)
       _exit(127);

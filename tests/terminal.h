@@ -42,8 +42,9 @@ struct run_result {
   std::string err;
 };
 
-// Runs a program with TERM, LINES and COLUMNS set, standard output and error captured and standard
-// input from /dev/null.
+// Runs a program in a session of its own, with no controlling terminal, TERM, LINES and COLUMNS
+// set, standard output and error captured and standard input from /dev/null. An empty term leaves
+// TERM unset.
 run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
                         const std::string &cwd = "", const std::string &term = "xterm-256color");
 
