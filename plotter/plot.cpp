@@ -126,8 +126,11 @@ void redraw_marks(plot_state *ps) {
 
 // Brings the terminal up to date with the plot. Curses takes a new size of the terminal during an
 // update and keeps of the screen only what fits; marks cut off by a shrink would not come back
-// when the terminal grows again, so all are drawn again for the new size.
+// when the terminal grows again, so all are drawn again for the new size. A terminal handed back
+// for a size that curses cannot hold is left alone until it is taken again.
 void show_plot(plot_state *ps) {
+  if (isendwin())
+    return;
   wrefresh(stdscr);
   ps->cleared = true;
   int rows = 0;
@@ -148,22 +151,114 @@ bool signal_waiting(int signal_fd) {
   return poll(&p, 1, 0) > 0;
 }
 
-// Takes the held-back signals, between two pairs. A resize is let through to curses' handler, which
-// notes it for the next update; a Ctrl-Z hands the terminal back and stops the run until it is
-// continued. Either way the plot is then shown at the terminal's size.
-void take_signals(plot_state *ps) {
+// The signals the run takes itself, between pairs: interrupt, terminate, Ctrl-Z, the continuing
+// after any stop, and a resize. One that is ignored when the run starts, as a shell ignores
+// interrupts in a job it starts in the background, stays ignored and is not held back: a blocked
+// signal is kept pending even when it is ignored.
+sigset_t signals_to_hold_back() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int sig : {SIGINT, SIGTERM, SIGTSTP, SIGCONT, SIGWINCH}) {
+    struct sigaction action = {};
+    if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler != SIG_IGN)
+      sigaddset(&set, sig);
+  }
+  return set;
+}
+
+bool is_pending(const sigset_t *pending, int sig) {
+  return sigismember(pending, sig) == 1;
+}
+
+// The signal that ends the run, if one waits.
+int ending_signal() {
   sigset_t pending;
   sigpending(&pending);
-  if (sigismember(&pending, SIGWINCH) == 1) {
-    sigset_t resize;
-    sigemptyset(&resize);
-    sigaddset(&resize, SIGWINCH);
-    sigprocmask(SIG_UNBLOCK, &resize, nullptr);
-    sigprocmask(SIG_BLOCK, &resize, nullptr);
-  }
-  if (sigismember(&pending, SIGTSTP) == 1)
+  for (const int sig : {SIGINT, SIGTERM})
+    if (is_pending(&pending, sig))
+      return sig;
+  return 0;
+}
+
+// Lets a held-back signal that waits go through, to its default action or to curses' handler, and
+// holds it back again.
+void let_through(int sig) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+// Takes a held-back signal that waits, and does nothing with it.
+void drop(int sig) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  const timespec now{};
+  sigtimedwait(&set, nullptr, &now);
+}
+
+// Takes the held-back signals that wait, between two pairs; returns the one that ends the run, or
+// 0. A Ctrl-Z hands the terminal back and stops the run until it is continued. A stop that was
+// not the run's own, by SIGSTOP, left the terminal to the shell, in the shell's modes: on
+// continuing, the run hands it back too. Either way it then takes it again, unless curses cannot
+// hold its size: the run then goes on without it until it can. A resize is let through to curses'
+// handler, which notes it for the next update, unless curses cannot hold the new size; the run
+// then goes on at the size it had. Last, the plot is shown at the terminal's size.
+int take_signals(plot_state *ps) {
+  if (const int sig = ending_signal())
+    return sig;
+  sigset_t pending;
+  sigpending(&pending);
+  const bool ctrl_z = is_pending(&pending, SIGTSTP);
+  if (ctrl_z || is_pending(&pending, SIGCONT)) {
     suspend_ncurses(ps);
+    if (ctrl_z)
+      let_through(SIGTSTP);
+    drop(SIGCONT);
+    if (const int sig = ending_signal())
+      return sig;
+  }
+  if (is_pending(&pending, SIGWINCH)) {
+    if (check_terminal_size(ps) == 0)
+      let_through(SIGWINCH);
+    else
+      drop(SIGWINCH);
+  }
+  if (isendwin() && check_terminal_size(ps) == 0)
+    resume_ncurses(ps);
   show_plot(ps);
+  return 0;
+}
+
+// Ends the process by the signal, with its default action, as a shell expects of a program that a
+// signal interrupts: it stops a loop of commands, and shows as status 130 for Ctrl-C, 143 for
+// SIGTERM.
+void end_by_signal(int sig) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  // The signal waits, so it is taken as soon as it is let through; raised again, should it not.
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  raise(sig);
+}
+
+// Says why curses could not take the terminal.
+void report_terminal(const char *prog, int fault) {
+  const char *type = std::getenv("TERM");
+  if (fault == terminal_too_large) {
+    write_shown(stderr, prog, std::strlen(prog));
+    std::fprintf(stderr,
+                 ": the terminal has more than %d rows or columns, more than curses can hold\n",
+                 largest_terminal_size);
+  } else if (type == nullptr || *type == '\0') {
+    report_start(prog, "TERM is not set", "", "\n");
+  } else {
+    report_start(prog, "terminal type ", type,
+                 fault == terminal_unknown ? " is not known\n"
+                                           : " cannot move the cursor to a given cell\n");
+  }
 }
 
 } // namespace
@@ -191,13 +286,10 @@ int plot_run(int argc, char **argv) {
     return 1;
   }
 
-  // A Ctrl-Z and a resize are held back for the whole run, and taken between pairs: at every read
-  // of input, during every wait for it, and every so many updates. They are blocked before curses
-  // starts, so that none comes while it cannot be taken.
-  sigset_t held_back;
-  sigemptyset(&held_back);
-  sigaddset(&held_back, SIGTSTP);
-  sigaddset(&held_back, SIGWINCH);
+  // The signals the run takes itself are held back for the whole run, and taken between pairs: at
+  // every read of input, during every wait for it, and every so many updates. They are blocked
+  // before curses starts, so that none comes while it cannot be taken.
+  const sigset_t held_back = signals_to_hold_back();
   sigprocmask(SIG_BLOCK, &held_back, nullptr);
   const int signal_fd = signalfd(-1, &held_back, SFD_NONBLOCK | SFD_CLOEXEC);
   if (signal_fd < 0) {
@@ -206,10 +298,10 @@ int plot_run(int argc, char **argv) {
     std::free(ps);
     return 1;
   }
-  if (start_ncurses(ps) != 0) {
+  if (const int fault = start_ncurses(ps)) {
     close(signal_fd);
     std::fclose(in);
-    report_start(prog, "terminal type ", termname(), " cannot move the cursor to a given cell\n");
+    report_terminal(prog, fault);
     std::free(ps);
     return 1;
   }
@@ -228,9 +320,11 @@ int plot_run(int argc, char **argv) {
   open_reader(&rd, fileno(in), signal_fd);
   read_status status;
   long updates = 0;
+  int ending = 0;
   while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok || status == read_interrupted) {
     if (status == read_interrupted) {
-      take_signals(ps);
+      if ((ending = take_signals(ps)) != 0)
+        break;
       continue;
     }
     map_pair(ps);
@@ -239,8 +333,9 @@ int plot_run(int argc, char **argv) {
     show_plot(ps);
     // A file is read far less often than the screen is updated, and a slow terminal makes each
     // update slow: the held-back signals are looked for every so many updates as well.
-    if (++updates % updates_per_signal_check == 0 && signal_waiting(signal_fd))
-      take_signals(ps);
+    if (++updates % updates_per_signal_check == 0 && signal_waiting(signal_fd) &&
+        (ending = take_signals(ps)) != 0)
+      break;
   }
   stop_ncurses(ps);
   close(signal_fd);
@@ -250,5 +345,10 @@ int plot_run(int argc, char **argv) {
   report_reading(&rd, status, prog, path, stderr);
   std::free(ps->marked);
   std::free(ps);
+  // An interrupt that came as the input ended still ends the run by it.
+  if (ending == 0)
+    ending = ending_signal();
+  if (ending != 0)
+    end_by_signal(ending);
   return status == read_end ? 0 : 1;
 }

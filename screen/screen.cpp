@@ -5,41 +5,104 @@
 #include <csignal>
 #include <curses.h>
 #include <fcntl.h>
+#include <initializer_list>
+#include <limits>
+#include <sys/ioctl.h>
+#include <term.h>
 #include <termios.h>
 #include <unistd.h>
 
+static_assert(largest_terminal_size == std::numeric_limits<NCURSES_SIZE_T>::max(),
+              "curses keeps sizes in NCURSES_SIZE_T");
+
 namespace {
 
+// The descriptor curses sets the terminal's modes and reads its size through: standard output, or
+// standard error where standard output is no terminal.
+int terminal_fd() {
+  return isatty(STDOUT_FILENO) != 0 ? STDOUT_FILENO : STDERR_FILENO;
+}
+
+// Stops the process until it holds the terminal's foreground, as the terminal itself stops a
+// background job that sets its modes; in the foreground, or with no terminal to draw on, it goes
+// straight on. While stopped here, an interrupt or a request to terminate ends the process at
+// once, even where the caller holds them back: from the background there is nothing of the
+// terminal's to hand back. The continuing that ends the wait has then been answered, by what the
+// caller does next with the terminal; a held-back SIGCONT for it is dropped.
+void wait_for_foreground() {
+  const int fd = terminal_fd();
+  termios modes{};
+  if (tcgetpgrp(fd) == getpgrp() || tcgetattr(fd, &modes) != 0)
+    return;
+  sigset_t ends;
+  sigemptyset(&ends);
+  sigaddset(&ends, SIGINT);
+  sigaddset(&ends, SIGTERM);
+  sigset_t held;
+  sigprocmask(SIG_UNBLOCK, &ends, &held);
+  tcsetattr(fd, TCSANOW, &modes);
+  sigprocmask(SIG_SETMASK, &held, nullptr);
+  sigset_t continued;
+  sigemptyset(&continued);
+  sigaddset(&continued, SIGCONT);
+  const timespec now{};
+  sigtimedwait(&continued, nullptr, &now);
+}
+
 // Keys typed during the run were never read; left queued, the shell would read and run them. They
-// wait on the controlling terminal, which neither standard input nor standard output need be.
+// wait on the controlling terminal, which neither standard input nor standard output need be. They
+// are the foreground job's alone: one in the background leaves them, and would be stopped if it
+// tried.
 void discard_typed_keys() {
   const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (tty < 0)
     return;
-  tcflush(tty, TCIFLUSH);
+  if (tcgetpgrp(tty) == getpgrp())
+    tcflush(tty, TCIFLUSH);
   close(tty);
+}
+
+// Whether curses can drive the terminal that TERM names, at its size; looked up before curses
+// takes the terminal, so that it is left untouched otherwise.
+int check_terminal() {
+  int found = 0;
+  // A hardcopy terminal, which setupterm turns down with found set to 1, has no cursor to move.
+  if (setupterm(nullptr, STDOUT_FILENO, &found) != OK)
+    return found == 1 ? terminal_cannot_address : terminal_unknown;
+  int fault = 0;
+  // Without a way to put the cursor on a given cell, curses can only write one mark after another.
+  if (tigetstr("cup") == nullptr)
+    fault = terminal_cannot_address;
+  else if (tigetnum("lines") > largest_terminal_size || tigetnum("cols") > largest_terminal_size)
+    fault = terminal_too_large;
+  del_curterm(cur_term);
+  return fault;
 }
 
 } // namespace
 
 int start_ncurses(plot_state *ps) {
-  // Curses takes the suspend signal over only when it finds it at its default action, and then
-  // ignores it during every update, which drops one that is pending. Set to be ignored while curses
-  // starts, it stays the caller's; one ignored from the start, where there is no job control,
-  // stays ignored.
-  struct sigaction suspend = {};
-  sigaction(SIGTSTP, nullptr, &suspend);
-  const bool by_default = suspend.sa_handler == SIG_DFL;
-  if (by_default)
-    signal(SIGTSTP, SIG_IGN);
-  ps->win = initscr();
-  if (by_default)
-    signal(SIGTSTP, SIG_DFL);
-  // Without a way to put the cursor on a given cell, curses can only write one mark after another.
-  if (tigetstr("cup") == nullptr) {
-    endwin();
-    return 1;
+  const int fault = check_terminal();
+  if (fault != 0)
+    return fault;
+  wait_for_foreground();
+  // Curses takes over the interrupt, terminate and suspend signals that it finds at their default
+  // actions: it would end the process itself, with status 1, and ignore a suspend during every
+  // update, which drops one that is pending. Set to be ignored while curses starts, they stay the
+  // caller's; one ignored from the start stays ignored.
+  sigset_t kept;
+  sigemptyset(&kept);
+  for (const int sig : {SIGINT, SIGTERM, SIGTSTP}) {
+    struct sigaction action = {};
+    if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_DFL) {
+      sigaddset(&kept, sig);
+      signal(sig, SIG_IGN);
+    }
   }
+  ps->win = initscr();
+  for (const int sig : {SIGINT, SIGTERM, SIGTSTP})
+    if (sigismember(&kept, sig) == 1)
+      signal(sig, SIG_DFL);
   cbreak();
   noecho();
   nodelay(ps->win, TRUE);
@@ -50,26 +113,40 @@ int start_ncurses(plot_state *ps) {
   return 0;
 }
 
+int check_terminal_size(plot_state *) {
+  winsize size{};
+  // Without a size from the terminal, curses keeps the one it has.
+  if (ioctl(terminal_fd(), TIOCGWINSZ, &size) != 0)
+    return 0;
+  return size.ws_row > largest_terminal_size || size.ws_col > largest_terminal_size ? 1 : 0;
+}
+
 void suspend_ncurses(plot_state *) {
+  if (isendwin())
+    return;
+  wait_for_foreground();
   discard_typed_keys();
   endwin();
-  // Let through, the pending signal stops the process at once, with its default action; it goes
-  // on from here when continued.
-  sigset_t suspend;
-  sigemptyset(&suspend);
-  sigaddset(&suspend, SIGTSTP);
-  sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
-  sigprocmask(SIG_BLOCK, &suspend, nullptr);
+}
+
+void resume_ncurses(plot_state *) {
+  wait_for_foreground();
   // The first update after endwin takes the terminal again, in the run's modes and at its size
   // now, and draws the whole screen anew.
   doupdate();
 }
 
 void stop_ncurses(plot_state *) {
-  wclear(stdscr);
-  wrefresh(stdscr);
+  // A terminal handed back already holds nothing of the run's.
+  const bool held = !isendwin();
+  if (held) {
+    wait_for_foreground();
+    wclear(stdscr);
+    wrefresh(stdscr);
+  }
   discard_typed_keys();
-  endwin();
+  if (held)
+    endwin();
 }
 
 int print_err(plot_state *ps, const char *text) {

@@ -3,16 +3,29 @@
 
 struct plot_state;
 
+// Why start_ncurses left the terminal untouched.
+inline constexpr int terminal_unknown = 1;        // curses knows no terminal of the type TERM names
+inline constexpr int terminal_cannot_address = 2; // the type cannot move the cursor to a given cell
+inline constexpr int terminal_too_large = 3;      // more rows or columns than curses can hold
+
+// The most rows or columns that curses can hold.
+inline constexpr int largest_terminal_size = 32767;
+
 // Starts curses on the terminal and keeps its standard screen in ps->win; returns 0. A terminal
-// that cannot move the cursor to a given cell is handed straight back, with nothing drawn, and 1 is
-// returned. Curses is kept from taking the suspend signal: the caller takes it, with
-// suspend_ncurses.
+// that curses cannot drive is left untouched, and one of the faults above returned. Curses is kept
+// from taking the interrupt, terminate and suspend signals: the caller takes them.
 int start_ncurses(plot_state *ps);
 
-// For a suspend signal that is pending and blocked: discards what was typed, hands the terminal
-// back in its modes, and lets the signal stop the process. Once the process is continued, the
-// terminal is taken again and the whole screen drawn anew, at the terminal's size now.
+// Returns 0 when curses can hold the terminal's size as it is now, 1 when it cannot.
+int check_terminal_size(plot_state *ps);
+
+// Hands the terminal back in its modes, for a stop, and discards what was typed. Called again
+// before the terminal is taken back, it does nothing.
 void suspend_ncurses(plot_state *ps);
+
+// Takes the terminal again, in the run's modes and at its size now, and draws the whole screen
+// anew.
+void resume_ncurses(plot_state *ps);
 
 // Blanks the screen, discards what was typed meanwhile and gives the terminal back in the modes it
 // had before.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -38,12 +39,13 @@ bool in_signal_set(pid_t pid, const std::string &set, int sig) {
   return false;
 }
 
-// The run holds Ctrl-Z and resizes back from start to end, so that none can come unnoticed, and
-// takes Ctrl-Z without a handler, curses' or its own.
+// The run holds back the signals it takes itself from start to end, so that none can come
+// unnoticed, and takes them without a handler, curses' or its own.
 void expect_signals_held_back(pid_t pid) {
-  EXPECT_TRUE(in_signal_set(pid, "SigBlk", SIGTSTP));
-  EXPECT_TRUE(in_signal_set(pid, "SigBlk", SIGWINCH));
-  EXPECT_FALSE(in_signal_set(pid, "SigCgt", SIGTSTP));
+  for (const int sig : {SIGINT, SIGTERM, SIGTSTP, SIGCONT, SIGWINCH}) {
+    EXPECT_TRUE(in_signal_set(pid, "SigBlk", sig)) << strsignal(sig);
+    EXPECT_EQ(in_signal_set(pid, "SigCgt", sig), sig == SIGWINCH) << strsignal(sig);
+  }
 }
 
 // Bytes typed on the terminal and not read yet.
@@ -78,6 +80,15 @@ int start_on_fifo(pty_run *run, const std::string &name) {
 
 void send(int fd, const std::string &text) {
   ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+}
+
+// The state of a process as the kernel shows it: 'T' while it is stopped, '\0' once it is gone.
+char process_state(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t at = line.rfind(") ");
+  return at == std::string::npos || at + 2 >= line.size() ? '\0' : line[at + 2];
 }
 
 TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
@@ -118,15 +129,16 @@ TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
 
 // A live feed through a named pipe: each mark shows before the writer sends the next pair, typed
 // keys are neither echoed nor hold the drawing back, and however the run ends the terminal is
-// restored.
+// restored and the keys discarded. An interrupt ends the run by that signal.
 TEST(pty, a_named_pipe_is_drawn_live_and_the_terminal_is_restored_however_the_run_ends) {
   const struct {
     const char *name;
     const char *keys; // typed to end the run
     int signal;       // or sent to end it; with neither, the writer closes the pipe
-    int status;
-  } cases[] = {
-      {"writer_closes", nullptr, 0, 0}, {"ctrl_c", "\x03", 0, 1}, {"sigterm", nullptr, SIGTERM, 1}};
+    int ended_by;     // the signal that ends the run, or 0 for status 0
+  } cases[] = {{"writer_closes", nullptr, 0, 0},
+               {"ctrl_c", "\x03", 0, SIGINT},
+               {"sigterm", nullptr, SIGTERM, SIGTERM}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
@@ -141,6 +153,7 @@ TEST(pty, a_named_pipe_is_drawn_live_and_the_terminal_is_restored_however_the_ru
     type_keys(&run, "abc");
     send(writer, "1020 850\n");
     EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {5, 20}})));
+    expect_signals_held_back(run.pid);
 
     if (c.keys != nullptr)
       send(run.master, c.keys);
@@ -154,11 +167,13 @@ TEST(pty, a_named_pipe_is_drawn_live_and_the_terminal_is_restored_however_the_ru
     const int status = finish(&run);
     if (!writer_ends_it)
       close(writer);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << "status " << status;
+    if (c.ended_by != 0)
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.ended_by) << "status " << status;
+    else
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     expect_modes_restored(run);
-    if (writer_ends_it) {
-      EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
-    }
+    EXPECT_EQ(run.term.lines(), picture(24, 80, {}));
+    EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
   }
 }
 
@@ -259,20 +274,32 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   EXPECT_TRUE(wait_for_screen(&run, picture(24, 40, left)));
   resize_pty(&run, 24, 80);
   EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
+
+  // A size that curses cannot hold is not passed on to it: the run goes on at the size it had. Nor
+  // is the terminal taken again at such a size after a stop; the run goes on without it until the
+  // terminal has a size that curses can hold.
+  const winsize too_wide{24, 40000, 0, 0};
+  ASSERT_EQ(ioctl(run.master, TIOCSWINSZ, &too_wide), 0);
+  send(writer, "0 340\n");
+  marks.emplace_back(2, 0);
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
+  kill(run.pid, SIGSTOP);
+  ASSERT_TRUE(wait_until(&run, [&] { return process_state(run.pid) == 'T'; }));
+  kill(run.pid, SIGCONT);
+  EXPECT_TRUE(wait_until(&run, [&] { return !run.term.alt_active; }));
+  send(writer, "0 510\n");
+  marks.emplace_back(3, 0);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+  wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
+  EXPECT_FALSE(run.term.alt_active);
+  resize_pty(&run, 24, 80);
+  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
+  EXPECT_TRUE(run.term.alt_active);
   expect_signals_held_back(run.pid);
 
   close(writer);
   const int status = finish(&run);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-}
-
-// The state of a process as the kernel shows it: 'T' while it is stopped, '\0' once it is gone.
-char process_state(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  const std::size_t at = line.rfind(") ");
-  return at == std::string::npos || at + 2 >= line.size() ? '\0' : line[at + 2];
 }
 
 // Starts an interactive shell on the pseudo-terminal, as a user has, and has it run the command in
@@ -288,9 +315,9 @@ pid_t start_job(pty_run *run, const std::string &command) {
 }
 
 // The status of the shell's last command, once the job has ended.
-bool shell_reports_status_0(pty_run *run) {
+bool shell_reports_status(pty_run *run, int status) {
   send(run->master, "echo status=$?\n");
-  return wait_until(run, [&] { return shows(run->term, "status=0"); });
+  return wait_until(run, [&] { return shows(run->term, "status=" + std::to_string(status)); });
 }
 
 // How many times the program has put the terminal on its alternate screen.
@@ -356,58 +383,121 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
   emulator before_clear(24, 80);
   before_clear.feed(before_final_clear(run.log));
   EXPECT_EQ(before_clear.lines(), picture(24, 80, all_cells));
-  EXPECT_TRUE(shell_reports_status_0(&run));
+  EXPECT_TRUE(shell_reports_status(&run, 0));
 }
 
-// While the run waits for its feed, Ctrl-Z stops it at once, and fg shows the marks again; started
-// where the suspend signal is ignored, as by a shell without job control, the run ignores Ctrl-Z
-// too. Either way it then goes on with the feed. Keys typed before never reach the shell, even
-// when the signal comes from kill, which has the terminal discard nothing.
-TEST(pty, ctrl_z_while_the_run_waits_for_its_feed) {
+// While the run waits for its feed, under an interactive shell: a stop of any kind, by Ctrl-Z, by
+// kill or by SIGSTOP, ends with the terminal handed back, and fg takes it again in the run's modes
+// with the marks drawn anew; where the suspend signal is ignored, Ctrl-Z changes nothing; Ctrl-C
+// and SIGTERM end the run by that signal, and Ctrl-C stops the loop that ran it. Either way the
+// run goes on with the feed, or ends, with keys typed before it never reaching the shell.
+TEST(pty, signals_while_the_run_waits_for_its_feed) {
   const struct {
     const char *name;
-    const char *before; // run by the job's shell before trackplot
-    bool by_kill;       // the signal is sent with kill rather than typed
+    const char *command; // run by the shell, RUN standing for trackplot and its pipe
+    const char *key;     // typed, or
+    int signal;          // sent with kill
     bool stops;
+    int status; // the shell's, once the run has ended
   } cases[] = {
-      {"stops_it_and_fg_resumes_it", "", false, true},
-      {"sent_by_kill", "", true, true},
-      {"does_nothing_where_the_signal_is_ignored", "trap '' TSTP; ", false, false},
+      {"ctrl_z", "sh -c 'exec RUN'", "\x1a", 0, true, 0},
+      {"sigtstp_by_kill", "sh -c 'exec RUN'", nullptr, SIGTSTP, true, 0},
+      {"sigstop", "sh -c 'exec RUN'", nullptr, SIGSTOP, true, 0},
+      {"ctrl_z_where_it_is_ignored", "sh -c 'trap \"\" TSTP; exec RUN'", "\x1a", 0, false, 0},
+      {"ctrl_c_in_a_loop", "for i in 1 2; do RUN; echo ran$((i*11)); done", "\x03", 0, false, 130},
+      {"sigterm", "sh -c 'exec RUN'", nullptr, SIGTERM, false, 143},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
     const std::string fifo = make_fifo(c.name);
-    const pid_t job = start_job(&run, std::string("sh -c \"") + c.before + "exec " +
-                                          TRACKPLOT_PATH + " " + fifo + "\"");
+    std::string command = c.command;
+    command.replace(command.find("RUN"), 3, std::string(TRACKPLOT_PATH) + " " + fifo);
+    const pid_t job = start_job(&run, command);
     const int writer = open(fifo.c_str(), O_WRONLY);
     ASSERT_GE(writer, 0);
     send(writer, "510 340\n");
     ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
     type_keys(&run, "echo LEAK$((40+2))\n");
-    if (c.by_kill)
-      kill(job, SIGTSTP);
+    const std::size_t taken = times_taken(run);
+    if (c.signal != 0)
+      kill(job, c.signal);
     else
-      send(run.master, "\x1a");
+      send(run.master, c.key);
     if (c.stops) {
       EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == 'T'; }));
-      EXPECT_TRUE(
-          wait_until(&run, [&] { return !run.term.alt_active && shows(run.term, "Stopped"); }));
+      // SIGSTOP leaves the run no chance to hand the terminal back before the shell takes it.
+      EXPECT_TRUE(wait_until(&run, [&] {
+        return (c.signal == SIGSTOP || !run.term.alt_active) && shows(run.term, "Stopped");
+      }));
       resume(&run, job);
       EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+      termios modes{};
+      ASSERT_EQ(tcgetattr(run.slave, &modes), 0);
+      EXPECT_EQ(modes.c_lflag & (ICANON | ECHO), 0u) << "taken again in the run's modes";
       expect_signals_held_back(job);
-    } else {
+    } else if (c.status == 0) {
       // Time enough for the press to stop the run, were it going to.
       const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
       wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
       EXPECT_NE(process_state(job), 'T');
+      EXPECT_EQ(times_taken(run), taken) << "the screen was drawn anew";
     }
-    send(writer, "1020 680\n");
-    EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {4, 20}})));
+    if (c.status == 0) {
+      send(writer, "1020 680\n");
+      EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {4, 20}})));
+    }
     close(writer);
     EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
-    EXPECT_TRUE(shell_reports_status_0(&run));
+    EXPECT_TRUE(shell_reports_status(&run, c.status));
     EXPECT_FALSE(shows(run.term, "LEAK42")) << "keys typed during the run reach the shell";
+    EXPECT_FALSE(shows(run.term, "ran11")) << "the loop went on";
+  }
+}
+
+// A run started in the background that draws on no terminal finishes by itself, and leaves what
+// is typed meanwhile to the shell. One that would draw on the terminal stops before it touches it,
+// and either fg finishes it or kill ends it, by the signal.
+TEST(pty, a_run_started_in_the_background) {
+  const struct {
+    const char *name;
+    const char *redirect;
+    const char *then;  // typed once the run has stopped
+    const char *asked; // typed once it has ended, for its status
+    int status;
+  } cases[] = {
+      {"drawing_on_no_terminal", " > /dev/null 2>&1 < /dev/null", nullptr, "wait $!; ", 0},
+      {"brought_to_the_foreground", "", "fg", "", 0},
+      {"killed_while_stopped", "", "kill %1", "wait $!; ", 143},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    pty_run run(24, 80);
+    const std::string fifo = make_fifo(c.name);
+    const pid_t job = start_job(&run, std::string(TRACKPLOT_PATH) + " " + fifo + c.redirect + " &");
+    const int writer = open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    send(writer, "510 340\n");
+    if (c.then == nullptr) {
+      // Half a line: the shell takes it once the line is ended, unless it was discarded.
+      send(run.master, "echo KEPT$((1+1))");
+      close(writer);
+      EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
+      send(run.master, "\n");
+      EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "KEPT2"); }));
+    } else {
+      EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == 'T'; }));
+      send(run.master, std::string(c.then) + "\n");
+      if (c.status == 0) {
+        EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+      }
+      close(writer);
+      EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
+      EXPECT_EQ(times_taken(run), c.status == 0 ? 1u : 0u);
+    }
+    send(run.master, std::string(c.asked) + "echo status=$?\n");
+    const std::string status = "status=" + std::to_string(c.status);
+    EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, status); }));
   }
 }
 
