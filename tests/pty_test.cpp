@@ -102,22 +102,33 @@ TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
 }
 
 // Sizes as the terminal reports them, beyond the 512 that some curses versions take from LINES and
-// COLUMNS.
+// COLUMNS; past what curses can hold, the terminal is left untouched but for the message.
 TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
   const struct {
     const char *name;
     int cols;
     const char *input;
     std::vector<std::pair<int, int>> marks;
+    const char *message = nullptr;
   } cases[] = {
       {"wider_than_512", 1000, "0 0 2000 2000 3999 4079 4000 0", {{0, 0}, {11, 500}, {23, 999}}},
       {"wider_than_the_full_scale", 4100, "0 0 2000 2000", {}},
+      {"wider_than_curses_can_hold",
+       32768,
+       "0 0",
+       {},
+       ": the terminal has more than 32767 rows or columns, more than curses can hold\r\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, c.cols);
     start_on_pty(&run, trackplot({temp_file(c.name, c.input)}));
     const int status = finish(&run);
+    if (c.message != nullptr) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+      EXPECT_EQ(run.log, TRACKPLOT_PATH + std::string(c.message));
+      continue;
+    }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     emulator before_clear(24, c.cols);
     before_clear.feed(before_final_clear(run.log));

@@ -244,19 +244,16 @@ TEST(plot, a_terminal_that_cannot_show_the_plot_is_left_untouched) {
   const std::string file = temp_file("terminal_types", "510 340\n");
   const struct {
     const char *term;
-    int rows;
     std::string message; // after "<program>: "
   } cases[] = {
-      {"dumb", 24, "terminal type dumb cannot move the cursor to a given cell"},
-      {"no-such-terminal", 24, "terminal type no-such-terminal is not known"},
-      {"\x1b]2;title\x07\x1b[2J", 24, "terminal type \\x1b]2;title\\x07\\x1b[2J is not known"},
-      {"", 24, "TERM is not set"},
-      {"xterm-256color", 40000,
-       "the terminal has more than 32767 rows or columns, more than curses can hold"},
+      {"dumb", "terminal type dumb cannot move the cursor to a given cell"},
+      {"no-such-terminal", "terminal type no-such-terminal is not known"},
+      {"\x1b]2;title\x07\x1b[2J", "terminal type \\x1b]2;title\\x07\\x1b[2J is not known"},
+      {"", "TERM is not set"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.message);
-    const run_result r = run_captured(trackplot({file}), c.rows, 80, "", c.term);
+    const run_result r = run_captured(trackplot({file}), 24, 80, "", c.term);
     EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
     EXPECT_EQ(r.err, TRACKPLOT_PATH + (": " + c.message) + "\n");
     EXPECT_EQ(r.out, "");
