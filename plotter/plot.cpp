@@ -82,7 +82,10 @@ void map_pair(plot_state *ps) {
   ps->row = ps->y_scale != 0 ? ps->y / ps->y_scale : -1;
 }
 
-bool mark_needs_refresh(plot_state *ps) {
+namespace {
+
+// Writes the mark and remembers it, as mark_needs_refresh says.
+bool draw_mark(plot_state *ps) {
   // The first refresh clears the terminal, whatever the mark.
   const bool first = !ps->cleared;
   // The scales place the full scale on the start-up screen, so only its cells hold marks, whatever
@@ -106,6 +109,16 @@ bool mark_needs_refresh(plot_state *ps) {
   int new_col = 0;
   getyx(stdscr, new_row, new_col);
   return first || !marked || new_row != row || new_col != col;
+}
+
+} // namespace
+
+bool mark_needs_refresh(plot_state *ps) {
+  // The latest mark's cell marked again changes nothing, nor where curses leaves the cursor. In a
+  // smooth recording nearly every pair falls there, so this is found first, with no curses call.
+  if (ps->row == ps->mark_row && ps->col == ps->mark_col && ps->cleared)
+    return false;
+  return draw_mark(ps);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "point_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -11,9 +12,25 @@ namespace {
 // Largest magnitude a signed 32-bit value takes, reached only by a negative one.
 constexpr std::uint64_t max_magnitude = 2147483648u;
 
+// Which bytes are white space: blank, tab, line feed, vertical tab, form feed, carriage return.
+constexpr auto spaces = [] {
+  std::array<bool, 256> table{};
+  for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'})
+    table[c] = true;
+  return table;
+}();
+
 bool is_space(int c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
+  return spaces[static_cast<unsigned char>(c)];
 }
+
+bool is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
+
+// Follows what was read, so that a loop over white space or digits ends there without looking
+// for the end: it is neither.
+constexpr unsigned char end_mark = 0;
 
 // Takes whatever one read returns, so a pipe is never waited on for more than it has.
 read_status fill(point_reader *rd) {
@@ -25,7 +42,7 @@ read_status fill(point_reader *rd) {
     if ((ready < 0 && errno == EINTR) || (ready > 0 && (p[0].revents & POLLIN) != 0))
       return read_interrupted;
   }
-  const ssize_t n = read(rd->fd, rd->buf, sizeof rd->buf);
+  const ssize_t n = read(rd->fd, rd->buf, sizeof rd->buf - 1);
   if (n < 0 && errno == EINTR)
     return read_interrupted;
   if (n <= 0) {
@@ -35,7 +52,36 @@ read_status fill(point_reader *rd) {
   }
   rd->pos = rd->buf;
   rd->end = rd->buf + n;
+  rd->buf[n] = end_mark;
   return read_ok;
+}
+
+// Passes over white space from p, counting the lines it ends; the end mark stops it.
+const unsigned char *skip_space(const unsigned char *p, std::int64_t *line) {
+  for (; is_space(*p); ++p)
+    *line += *p == '\n' ? 1 : 0;
+  return p;
+}
+
+// A token at p of at most nine digits, perhaps signed, that lies wholly in the buffer with the
+// white space after it: returns where it ends, with its value in out. Anything else, a longer
+// number, a byte that no integer holds, or a token that may go on past what was read, gives null,
+// and is left to be read byte by byte.
+const unsigned char *whole_token(const unsigned char *p, std::int32_t *out) {
+  // Nine digits always fit a signed 32-bit value.
+  constexpr std::ptrdiff_t most_digits = 9;
+  const bool negative = *p == '-';
+  if (negative || *p == '+')
+    ++p;
+  const unsigned char *const digits = p;
+  std::uint32_t value = 0;
+  for (; is_digit(*p); ++p)
+    value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+  // The end mark is no white space, so a token that reaches the end of what was read is left.
+  if (p == digits || p - digits > most_digits || !is_space(*p))
+    return nullptr;
+  *out = negative ? -static_cast<std::int32_t>(value) : static_cast<std::int32_t>(value);
+  return p;
 }
 
 // Reads the next number, going on with a token that an interrupted read broke off.
@@ -46,20 +92,16 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
       if (status != read_ok)
         return status;
     }
-    const int c = *rd->pos;
-    if (!is_space(c)) {
-      rd->in_token = true;
-      rd->token_line = rd->line;
-      rd->token_len = 0;
-      rd->negative = c == '-';
-      rd->bad = false;
-      rd->has_digit = false;
-      rd->magnitude = 0;
-    } else {
-      if (c == '\n')
-        ++rd->line;
-      ++rd->pos;
-    }
+    rd->pos = skip_space(rd->pos, &rd->line);
+    if (rd->pos == rd->end)
+      continue;
+    rd->in_token = true;
+    rd->token_line = rd->line;
+    rd->token_len = 0;
+    rd->negative = *rd->pos == '-';
+    rd->bad = false;
+    rd->has_digit = false;
+    rd->magnitude = 0;
   }
 
   const std::uint64_t limit = rd->negative ? max_magnitude : max_magnitude - 1;
@@ -79,7 +121,7 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
     ++rd->pos;
     if (rd->token_len < sizeof rd->token)
       rd->token[rd->token_len] = static_cast<unsigned char>(c);
-    if (c >= '0' && c <= '9') {
+    if (is_digit(c)) {
       rd->has_digit = true;
       // Past the largest magnitude the value no longer matters, only that it is too large.
       if (rd->magnitude <= max_magnitude)
@@ -118,9 +160,27 @@ void open_reader(point_reader *rd, int fd, int signal_fd) {
   rd->have_x = false;
   rd->pos = rd->buf;
   rd->end = rd->buf;
+  rd->buf[0] = end_mark;
 }
 
 read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y) {
+  // A pair that lies wholly in the buffer, as nearly every pair does, is taken in one go, on
+  // copies that no byte of the buffer can alias; any other is read number by number.
+  if (!rd->in_token && !rd->have_x) {
+    std::int64_t line = rd->line;
+    std::int32_t first = 0;
+    std::int32_t second = 0;
+    const unsigned char *p = whole_token(skip_space(rd->pos, &line), &first);
+    if (p != nullptr)
+      p = whole_token(skip_space(p, &line), &second);
+    if (p != nullptr) {
+      rd->pos = p;
+      rd->line = line;
+      *x = first;
+      *y = second;
+      return read_ok;
+    }
+  }
   for (;;) {
     std::int32_t value = 0;
     const read_status status = read_number(rd, &value);

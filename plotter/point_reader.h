@@ -37,8 +37,8 @@ struct point_reader {
   std::int32_t x;          // and this is it
   unsigned char token[token_shown + 1]; // the latest token's first bytes
   const unsigned char *pos;
-  const unsigned char *end;
-  unsigned char buf[1 << 16];
+  const unsigned char *end; // where what was read ends, marked by a byte that no token holds
+  unsigned char buf[(1 << 16) + 1];
 };
 
 // Starts reading from fd, which stays owned by the caller. With a signal_fd, a signalfd of blocked
