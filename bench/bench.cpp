@@ -1,5 +1,6 @@
 // Measures trackplot against the plain baseline loop on pseudo-terminals drained as fast as
-// possible, and the delay from a pair written into a named pipe to its mark on the terminal.
+// possible; what reading a smooth recording costs it, beside a loop that only reads the numbers;
+// and the delay from a pair written into a named pipe to its mark on the terminal.
 //
 //   bench [--runs N] [--pairs N[,N...]] [--data DIR] [--also NAME=PATH]...
 //
@@ -48,32 +49,43 @@ double median(std::vector<double> v) {
   return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// Starts path on a new pseudo-terminal of the given size, with TERM set and the refresh counter
-// preloaded; returns the master side.
-int spawn(const char *path, const std::string &input, int rows, int cols, const char *count_file,
-          pid_t *pid) {
+// Starts path on input in a session of its own, with TERM set and the refresh counter preloaded.
+// On a terminal, it is a new pseudo-terminal of the given size, and the master side is returned.
+// Off one, the output goes to /dev/null, the size is given by LINES and COLUMNS, and -1 is
+// returned: what is measured then is the reading, and the updates that change the screen.
+int spawn(const char *path, const std::string &input, int rows, int cols, bool on_terminal,
+          const char *count_file, pid_t *pid) {
   int master = -1;
   int slave = -1;
   winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
-  if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
-    std::perror("openpty");
+  if (on_terminal ? openpty(&master, &slave, nullptr, nullptr, &size) != 0
+                  : (slave = open("/dev/null", O_RDWR)) < 0) {
+    std::perror(on_terminal ? "openpty" : "/dev/null");
     std::exit(1);
   }
   *pid = fork();
   if (*pid == 0) {
     setsid();
-    ioctl(slave, TIOCSCTTY, 0);
+    if (on_terminal)
+      ioctl(slave, TIOCSCTTY, 0);
     dup2(slave, 0);
     dup2(slave, 1);
     dup2(slave, 2);
-    close(master);
+    if (on_terminal)
+      close(master);
     close(slave);
     const std::string preload = std::string("LD_PRELOAD=") + REFRESH_COUNT_PATH;
     const std::string count = std::string("REFRESH_COUNT_FILE=") + count_file;
-    char *env[] = {const_cast<char *>("TERM=xterm-256color"), const_cast<char *>(preload.c_str()),
-                   const_cast<char *>(count.c_str()), nullptr};
+    const std::string lines = "LINES=" + std::to_string(rows);
+    const std::string columns = "COLUMNS=" + std::to_string(cols);
+    std::vector<char *> env{const_cast<char *>("TERM=xterm-256color"),
+                            const_cast<char *>(preload.c_str()), const_cast<char *>(count.c_str())};
+    if (!on_terminal)
+      env.insert(env.end(),
+                 {const_cast<char *>(lines.c_str()), const_cast<char *>(columns.c_str())});
+    env.push_back(nullptr);
     char *argv[] = {const_cast<char *>(path), const_cast<char *>(input.c_str()), nullptr};
-    execve(path, argv, env);
+    execve(path, argv, env.data());
     _exit(127);
   }
   close(slave);
@@ -90,23 +102,26 @@ long read_count(const char *file) {
   return n;
 }
 
-sample run_once(const program &prog, const std::string &input, int rows, int cols,
+sample run_once(const program &prog, const std::string &input, int rows, int cols, bool on_terminal,
                 const std::string &scratch) {
   const std::string count_file = scratch + "/refreshes";
   const double start = now();
   pid_t pid = -1;
-  const int master = spawn(prog.path.c_str(), input, rows, cols, count_file.c_str(), &pid);
+  const int master =
+      spawn(prog.path.c_str(), input, rows, cols, on_terminal, count_file.c_str(), &pid);
   static char buf[1 << 20];
-  double bytes = 0;
+  // Off a terminal, the bytes are not counted.
+  double bytes = on_terminal ? 0 : -1;
   ssize_t n;
   // The master reads EIO once the program has ended and closed the terminal.
-  while ((n = read(master, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+  while (on_terminal && ((n = read(master, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)))
     bytes += static_cast<double>(std::max<ssize_t>(n, 0));
   int status = 0;
   rusage ru{};
   wait4(pid, &status, 0, &ru);
   const double wall = now() - start;
-  close(master);
+  if (on_terminal)
+    close(master);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "%s failed on %s\n", prog.name.c_str(), input.c_str());
     std::exit(1);
@@ -135,14 +150,18 @@ std::string make_input(const std::string &dir, const char *kind, long pairs,
   return path;
 }
 
+// Runs each program on the input, alternating, and prints the medians; the speedup and the CPU
+// ratio are against the first program.
 void bench_case(const std::vector<program> &programs, const char *kind, long pairs, int rows,
-                int cols, int runs, const std::string &dir, const std::string &scratch) {
+                int cols, bool on_terminal, int runs, const std::string &dir,
+                const std::string &scratch) {
   const std::string input = make_input(dir, kind, pairs, scratch);
   std::vector<std::vector<sample>> results(programs.size());
   for (int r = 0; r < runs; ++r)
     for (std::size_t p = 0; p < programs.size(); ++p)
-      results[p].push_back(run_once(programs[p], input, rows, cols, scratch));
+      results[p].push_back(run_once(programs[p], input, rows, cols, on_terminal, scratch));
   double base_rate = 0;
+  double base_cpu = 0;
   for (std::size_t p = 0; p < programs.size(); ++p) {
     auto pick = [&](double sample::*field) {
       std::vector<double> v;
@@ -151,13 +170,17 @@ void bench_case(const std::vector<program> &programs, const char *kind, long pai
       return median(v);
     };
     const double wall = pick(&sample::wall);
+    const double cpu = pick(&sample::cpu);
     const double rate = static_cast<double>(pairs) / wall;
-    if (p == 0)
+    if (p == 0) {
       base_rate = rate;
-    std::printf("%-6s %9ld %3dx%-3d %-9s %8.2f %8.2f %12.0f %12.0f %10.0f %8.0f %7.2fx\n", kind,
-                pairs, cols, rows, programs[p].name.c_str(), wall, pick(&sample::cpu), rate,
-                pick(&sample::bytes), pick(&sample::refreshes), pick(&sample::rss_kib),
-                rate / base_rate);
+      base_cpu = cpu;
+    }
+    const double bytes = pick(&sample::bytes);
+    const std::string shown = bytes < 0 ? "-" : std::to_string(static_cast<long long>(bytes));
+    std::printf("%-9s %9ld %4dx%-4d %-9s %8.2f %8.3f %12.0f %12s %10.0f %8.0f %7.2fx %6.2f\n", kind,
+                pairs, cols, rows, programs[p].name.c_str(), wall, cpu, rate, shown.c_str(),
+                pick(&sample::refreshes), pick(&sample::rss_kib), rate / base_rate, cpu / base_cpu);
     std::fflush(stdout);
   }
 }
@@ -171,7 +194,7 @@ void bench_latency(const program &prog, const std::string &scratch) {
     std::exit(1);
   }
   pid_t pid = -1;
-  const int master = spawn(prog.path.c_str(), fifo, 24, 80, "/dev/null", &pid);
+  const int master = spawn(prog.path.c_str(), fifo, 24, 80, true, "/dev/null", &pid);
   const int writer = open(fifo.c_str(), O_WRONLY);
   char buf[65536];
   // Whatever the start-up sends comes first.
@@ -234,13 +257,22 @@ int main(int argc, char **argv) {
     std::perror("mkdtemp");
     return 1;
   }
+  // Reading alone is measured against the loop that only reads the numbers.
+  std::vector<program> reading{{"reading", READING_PATH}};
+  reading.insert(reading.end(), programs.begin() + 1, programs.end());
   std::printf("medians of %d runs each, the programs alternating\n", runs);
-  std::printf("%-6s %9s %-7s %-9s %8s %8s %12s %12s %10s %8s %8s\n", "input", "pairs", "screen",
-              "program", "wall s", "cpu s", "pairs/s", "bytes", "refreshes", "rss KiB", "speedup");
-  for (long pairs : counts)
+  std::printf("%-9s %9s %-9s %-9s %8s %8s %12s %12s %10s %8s %8s %6s\n", "input", "pairs", "screen",
+              "program", "wall s", "cpu s", "pairs/s", "bytes", "refreshes", "rss KiB", "speedup",
+              "cpu x");
+  for (long pairs : counts) {
     for (const char *kind : {"lap", "random"})
       for (const auto &[rows, cols] : {std::pair{24, 80}, std::pair{60, 200}})
-        bench_case(programs, kind, pairs, rows, cols, runs, dir, scratch);
+        bench_case(programs, kind, pairs, rows, cols, true, runs, dir, scratch);
+    bench_case(reading, "recording", pairs, 24, 80, false, runs, dir, scratch);
+  }
+  // On a tall terminal, curses' own update takes far longer a pair; a few thousand pairs show it.
+  for (const auto &[rows, pairs] : {std::pair{1000, 5000L}, std::pair{4096, 1000L}})
+    bench_case(programs, "random", pairs, rows, 200, true, runs, dir, scratch);
   for (const program &prog : programs)
     bench_latency(prog, scratch);
   unlink((scratch + "/refreshes").c_str());

@@ -1,5 +1,7 @@
-// Writes benchmark inputs: "lap" (a noisy circuit, 2000 samples a lap) or "random" (uniform pairs
-// over the full scale), COUNT pairs to standard output.
+// Writes benchmark inputs, COUNT pairs to standard output: "lap", a noisy circuit, 2000 samples a
+// lap; "recording", the same circuit without noise, 100,000 samples a lap, as an acquisition
+// system records it, so that a pair almost always falls in the cell of the one before; or
+// "random", uniform pairs over the full scale.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,27 +9,32 @@
 #include <random>
 
 int main(int argc, char **argv) {
-  if (argc != 3 || (std::strcmp(argv[1], "lap") != 0 && std::strcmp(argv[1], "random") != 0)) {
-    std::fprintf(stderr, "usage: %s lap|random COUNT\n", argv[0]);
+  const bool random = argc == 3 && std::strcmp(argv[1], "random") == 0;
+  const bool recording = argc == 3 && std::strcmp(argv[1], "recording") == 0;
+  if (argc != 3 || (!random && !recording && std::strcmp(argv[1], "lap") != 0)) {
+    std::fprintf(stderr, "usage: %s lap|recording|random COUNT\n", argv[0]);
     return 2;
   }
-  const bool lap = std::strcmp(argv[1], "lap") == 0;
+  const long per_lap = recording ? 100000 : 2000;
   const long count = std::atol(argv[2]);
   std::mt19937 gen(42);
   std::uniform_int_distribution<int> any(0, 4095);
   std::uniform_real_distribution<double> noise(-12.0, 12.0);
   const double pi = std::acos(-1.0);
   for (long i = 0; i < count; ++i) {
-    if (!lap) {
+    if (random) {
       const int x = any(gen);
       std::printf("%d %d\n", x, any(gen));
       continue;
     }
-    const double t = 2 * pi * static_cast<double>(i % 2000) / 2000;
+    const double t = 2 * pi * static_cast<double>(i % per_lap) / static_cast<double>(per_lap);
     const double x = 2048 + 1750 * std::cos(t) + 180 * std::cos(3 * t) - 120 * std::sin(2 * t);
     const double y = 2048 + 1500 * std::sin(t) - 520 * std::sin(2 * t) * (std::cos(t) > 0 ? 1 : 0) +
                      150 * std::cos(3 * t);
-    std::printf("%d %d\n", static_cast<int>(x + noise(gen)), static_cast<int>(y + noise(gen)));
+    // The noise of y is drawn first, so that the lap stays the one measured before.
+    const double dy = recording ? 0 : noise(gen);
+    const double dx = recording ? 0 : noise(gen);
+    std::printf("%d %d\n", static_cast<int>(x + dx), static_cast<int>(y + dy));
   }
   return 0;
 }
