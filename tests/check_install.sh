@@ -9,7 +9,7 @@ DESTDIR=$root cmake --install "$1" --prefix /usr >/dev/null
 found=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
 doc=./usr/share/doc/trackplot
 want="./usr/bin/trackplot $doc/changelog.gz $doc/copyright $doc/examples/README.md \
-$doc/examples/lap.txt $doc/examples/onscale $doc/examples/spiral.txt \
+$doc/examples/lap.txt $doc/examples/onscale $doc/examples/spiral.txt $doc/examples/track.csv \
 ./usr/share/man/man1/trackplot.1.gz "
 [ "$found" = "$want" ] || {
   echo "installed: $found"
@@ -29,3 +29,8 @@ scaled=$(LINES=24 COLUMNS=80 "$root/$doc/examples/onscale" "$root/points.csv" 2 
   echo "onscale gave: $scaled"
   exit 1
 }
+# The examples' README works from the installed folder: the commands it gives name files there
+# and trackplot, on the PATH, and none of the source tree's paths.
+cd "$root/$doc/examples"
+! grep -n 'build/release/trackplot\|examples/' README.md || exit 1
+[ "$(LINES=24 COLUMNS=80 ./onscale track.csv 2 1 | wc -l)" -eq 361 ] || exit 1
