@@ -51,11 +51,17 @@ lint: dev
 bench: release
 	build/release/bench/bench --data build/bench-data
 
-# Whoever packages trackplot names themself: make package MAINTAINER="Name <address>". Until then
-# the package carries a placeholder, which lintian rejects. The times in the package are the
-# changelog's, unless SOURCE_DATE_EPOCH says otherwise, so that the same sources give the same
-# bytes; a second build, from a copy of the sources in another folder, checks that they do.
+# Whoever packages trackplot names themself, once: make package MAINTAINER="Name <address>"; the
+# name is kept in the release build for later runs, and without one the target stops before it
+# builds. The times in the package are the changelog's, unless SOURCE_DATE_EPOCH says otherwise,
+# so that the same sources give the same bytes; a second build, from a copy of the sources in
+# another folder, checks that they do. A package that lintian or that check turns down is removed.
 package:
+	@maintainer='$(MAINTAINER)'; \
+	[ -n "$$maintainer" ] || maintainer=$$(sed -n 's/^TRACKPLOT_MAINTAINER:STRING=//p' build/release/CMakeCache.txt 2>/dev/null); \
+	case "$$maintainer" in ""|PLACEHOLDER*) \
+	  echo 'make package: name who packages trackplot, as make package MAINTAINER="Name <address>"' >&2; exit 1;; \
+	esac
 	$(MAKE) deps PACKAGES="$(PACKAGES) $(PACKAGE_PACKAGES)"
 	cmake --preset release $(if $(MAINTAINER),-DTRACKPLOT_MAINTAINER="$(MAINTAINER)")
 	cmake --build --preset release -j2
@@ -63,7 +69,8 @@ package:
 	export SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(dpkg-parsechangelog -l build/release/changelog -S Timestamp)} && \
 	  (cd build/release && cpack -G DEB) && \
 	  lintian --fail-on error,warning build/release/trackplot_*.deb && \
-	  tests/check_reproducible.sh build/release/trackplot_*.deb
+	  tests/check_reproducible.sh build/release/trackplot_*.deb || \
+	  { rm -f build/release/trackplot_*.deb; echo "make package: the package was turned down and removed" >&2; exit 1; }
 
 dev release asan: deps
 	cmake --preset $@
