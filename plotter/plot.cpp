@@ -183,6 +183,13 @@ bool is_pending(const sigset_t *pending, int sig) {
   return sigismember(pending, sig) == 1;
 }
 
+sigset_t only(int sig) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  return set;
+}
+
 // The signal that ends the run, if one waits.
 int ending_signal() {
   sigset_t pending;
@@ -196,18 +203,14 @@ int ending_signal() {
 // Lets a held-back signal that waits go through, to its default action or to curses' handler, and
 // holds it back again.
 void let_through(int sig) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, sig);
+  const sigset_t set = only(sig);
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
   sigprocmask(SIG_BLOCK, &set, nullptr);
 }
 
 // Takes a held-back signal that waits, and does nothing with it.
 void drop(int sig) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, sig);
+  const sigset_t set = only(sig);
   const timespec now{};
   sigtimedwait(&set, nullptr, &now);
 }
@@ -249,9 +252,7 @@ int take_signals(plot_state *ps) {
 // signal interrupts: it stops a loop of commands, and shows as status 130 for Ctrl-C, 143 for
 // SIGTERM.
 void end_by_signal(int sig) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, sig);
+  const sigset_t set = only(sig);
   // The signal waits, so it is taken as soon as it is let through; raised again, should it not.
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
   raise(sig);
