@@ -25,6 +25,7 @@ int main(int argc, char **argv) {
       }
     }
   close(fd);
-  std::printf("%llu\n", static_cast<unsigned long long>(sum + value));
+  sum += value;
+  std::printf("%llu\n", static_cast<unsigned long long>(sum));
   return 0;
 }
