@@ -1,15 +1,17 @@
 // Differential fuzzing of the point reader: every input is also read by a plainly written
 // tokenizer, and any difference in the pairs, or in the kind, line and text of an error, aborts.
 // The reader gets the input in pieces of random sizes, one piece a read, the way a pipe delivers
-// it.
+// it, and now and then a signal interrupts a read.
 #include "point_reader.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <pthread.h>
 #include <random>
 #include <string>
 #include <sys/socket.h>
@@ -88,14 +90,26 @@ outcome read_plainly(const std::string &text) {
   }
 }
 
+void ignore(int) {}
+
 outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
   int fds[2];
   // Each read of a packet socket returns exactly one piece.
   if (socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds) != 0)
     std::abort();
+  // A signal with a handler that does not restart the read interrupts it, as a resize does in a
+  // run; the writer sends one now and then, before a piece.
+  static const int handled = [] {
+    struct sigaction action = {};
+    action.sa_handler = ignore;
+    return sigaction(SIGUSR1, &action, nullptr);
+  }();
+  const pthread_t reader = pthread_self();
   std::thread writer([&] {
     std::minstd_rand gen(seed);
     for (std::size_t at = 0; at < text.size();) {
+      if (handled == 0 && gen() % 8 == 0)
+        pthread_kill(reader, SIGUSR1);
       const std::size_t piece = std::min<std::size_t>(1 + gen() % 64, text.size() - at);
       if (send(fds[1], text.data() + at, piece, MSG_NOSIGNAL) < 0)
         break;
@@ -108,8 +122,10 @@ outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
   outcome out;
   std::int32_t x = 0;
   std::int32_t y = 0;
-  while ((out.status = read_pair(&rd, &x, &y)) == read_ok)
-    out.pairs.emplace_back(x, y);
+  // An interrupted read leaves the reader ready to go on where it stopped.
+  while ((out.status = read_pair(&rd, &x, &y)) == read_ok || out.status == read_interrupted)
+    if (out.status == read_ok)
+      out.pairs.emplace_back(x, y);
   // The writer may still be sending what the reader no longer wants.
   shutdown(fds[0], SHUT_RDWR);
   writer.join();
