@@ -318,6 +318,19 @@ TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
+// How a process that has ended but not yet been waited for ended, as a shell shows it: its exit
+// status, or 128 and the signal that ended it; -1 for any other process.
+int zombie_status(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t at = line.rfind(") ");
+  if (at == std::string::npos || at + 2 >= line.size() || line[at + 2] != 'Z')
+    return -1;
+  const int status = std::stoi(line.substr(line.rfind(' ') + 1));
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
 // Starts an interactive shell on the pseudo-terminal, as a user has, and has it run the command in
 // the foreground, as a job of its own; returns the job's process.
 pid_t start_job(pty_run *run, const std::string &command) {
@@ -499,11 +512,15 @@ TEST(pty, a_run_started_in_the_background) {
     const int writer = open(fifo.c_str(), O_WRONLY);
     ASSERT_GE(writer, 0);
     send(writer, "510 340\n");
+    const auto ended = [&] {
+      const char state = process_state(job);
+      return state == '\0' || state == 'Z';
+    };
     if (c.then == nullptr) {
       // Half a line: the shell takes it once the line is ended, unless it was discarded.
       send(run.master, "echo KEPT$((1+1))");
       close(writer);
-      EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
+      EXPECT_TRUE(wait_until(&run, ended));
       send(run.master, "\n");
       EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "KEPT2"); }));
     } else {
@@ -513,8 +530,14 @@ TEST(pty, a_run_started_in_the_background) {
         EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
       }
       close(writer);
-      EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
+      EXPECT_TRUE(wait_until(&run, ended));
       EXPECT_EQ(times_taken(run), c.status == 0 ? 1u : 0u);
+    }
+    // A loaded shell can be slow to wait for a job in the background, which is left a zombie that
+    // shows how it ended until then.
+    if (const int status = zombie_status(job); status >= 0) {
+      EXPECT_EQ(status, c.status);
+      continue;
     }
     send(run.master, std::string(c.asked) + "echo status=$?\n");
     const std::string status = "status=" + std::to_string(c.status);
