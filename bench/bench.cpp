@@ -58,9 +58,14 @@ int spawn(const char *path, const std::string &input, int rows, int cols, bool o
   int master = -1;
   int slave = -1;
   winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
-  if (on_terminal ? openpty(&master, &slave, nullptr, nullptr, &size) != 0
-                  : (slave = open("/dev/null", O_RDWR)) < 0) {
-    std::perror(on_terminal ? "openpty" : "/dev/null");
+  if (on_terminal && openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+    std::perror("openpty");
+    std::exit(1);
+  }
+  if (!on_terminal)
+    slave = open("/dev/null", O_RDWR);
+  if (slave < 0) {
+    std::perror("/dev/null");
     std::exit(1);
   }
   *pid = fork();

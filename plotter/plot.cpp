@@ -337,7 +337,8 @@ int plot_run(int argc, char **argv) {
   int ending = 0;
   while ((status = read_pair(&rd, &ps->x, &ps->y)) == read_ok || status == read_interrupted) {
     if (status == read_interrupted) {
-      if ((ending = take_signals(ps)) != 0)
+      ending = take_signals(ps);
+      if (ending != 0)
         break;
       continue;
     }
@@ -347,9 +348,11 @@ int plot_run(int argc, char **argv) {
     show_plot(ps);
     // A file is read far less often than the screen is updated, and a slow terminal makes each
     // update slow: the held-back signals are looked for every so many updates as well.
-    if (++updates % updates_per_signal_check == 0 && signal_waiting(signal_fd) &&
-        (ending = take_signals(ps)) != 0)
-      break;
+    if (++updates % updates_per_signal_check == 0 && signal_waiting(signal_fd)) {
+      ending = take_signals(ps);
+      if (ending != 0)
+        break;
+    }
   }
   stop_ncurses(ps);
   close(signal_fd);

@@ -15,8 +15,8 @@ constexpr std::uint64_t max_magnitude = 2147483648u;
 // Which bytes are white space: blank, tab, line feed, vertical tab, form feed, carriage return.
 constexpr auto spaces = [] {
   std::array<bool, 256> table{};
-  for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'})
-    table[c] = true;
+  for (const char c : {' ', '\t', '\n', '\v', '\f', '\r'})
+    table[static_cast<unsigned char>(c)] = true;
   return table;
 }();
 
