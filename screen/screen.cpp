@@ -62,6 +62,21 @@ void discard_typed_keys() {
   close(tty);
 }
 
+// A signal key throws away what waits to be written to the terminal, unless told not to. Linux
+// makes that room without waking a writer that waits for it, and the signal that would wake it is
+// held back: a run blocked writing to a terminal that is behind would sleep for good. Kept, the
+// output drains, and the run takes the signal between two pairs. Curses keeps the flag in the
+// run's modes, and hands the terminal back in the caller's.
+void keep_output_on_signal_keys() {
+  const int fd = terminal_fd();
+  termios modes{};
+  if (tcgetattr(fd, &modes) != 0)
+    return;
+  modes.c_lflag |= NOFLSH;
+  tcsetattr(fd, TCSANOW, &modes);
+  def_prog_mode();
+}
+
 // Whether curses can drive the terminal that TERM names, at its size; looked up before curses
 // takes the terminal, so that it is left untouched otherwise.
 int check_terminal() {
@@ -105,6 +120,7 @@ int start_ncurses(plot_state *ps) {
       signal(sig, SIG_DFL);
   cbreak();
   noecho();
+  keep_output_on_signal_keys();
   nodelay(ps->win, TRUE);
   keypad(ps->win, TRUE);
   // Nothing reads the keyboard, so curses need not look for typed keys: it would ask the terminal

@@ -13,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -377,8 +378,8 @@ void resume(pty_run *run, pid_t job) {
 }
 
 // Ctrl-Z pressed at many random moments of a run drawing as fast as it can, once or twice in one
-// write: each press stops the run with the terminal handed back, fg takes it up again with the
-// plot drawn anew, and the run goes to its end with every mark.
+// write, and while the terminal is behind: each press stops the run with the terminal handed back,
+// fg takes it up again with the plot drawn anew, and the run goes to its end with every mark.
 TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
   const run_result points = run_captured({MAKE_POINTS_PATH, "random", "600000"}, 24, 80);
   ASSERT_EQ(points.status, 0);
@@ -395,9 +396,13 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
   for (int press = 0; press < 30; ++press) {
     SCOPED_TRACE(testing::Message() << "press " << press);
     ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
-    // A moment at random in the drawing, which goes on meanwhile.
+    // A moment at random in the drawing, which goes on meanwhile; for every third press, the
+    // terminal falls behind and is not read for a while, so that the run is blocked writing to it.
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(gen() % 20);
-    wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
+    if (press % 3 == 1)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    else
+      wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
     ASSERT_NE(process_state(job), '\0') << "the run ended before all presses; make it longer";
     send(run.master, press % 3 == 2 ? "\x1a\x1a" : "\x1a");
     EXPECT_TRUE(wait_until(
@@ -463,7 +468,8 @@ TEST(pty, signals_while_the_run_waits_for_its_feed) {
       EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
       termios modes{};
       ASSERT_EQ(tcgetattr(run.slave, &modes), 0);
-      EXPECT_EQ(modes.c_lflag & (ICANON | ECHO), 0u) << "taken again in the run's modes";
+      EXPECT_EQ(modes.c_lflag & (ICANON | ECHO | NOFLSH), tcflag_t{NOFLSH})
+          << "taken again in the run's modes";
       expect_signals_held_back(job);
     } else if (c.status == 0) {
       // Time enough for the press to stop the run, were it going to.
