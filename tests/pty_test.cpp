@@ -534,6 +534,7 @@ TEST(pty, a_run_started_in_the_background) {
       send(run.master, std::string(c.then) + "\n");
       if (c.status == 0) {
         EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
+        expect_signals_held_back(job);
       }
       close(writer);
       EXPECT_TRUE(wait_until(&run, ended));
