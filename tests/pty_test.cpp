@@ -103,7 +103,8 @@ TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
 }
 
 // Sizes as the terminal reports them, beyond the 512 that some curses versions take from LINES and
-// COLUMNS; past what curses can hold, the terminal is left untouched but for the message.
+// COLUMNS, up to the largest that curses holds; past that, the terminal is left untouched but for
+// the message.
 TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
   const struct {
     const char *name;
@@ -111,9 +112,13 @@ TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
     const char *input;
     std::vector<std::pair<int, int>> marks;
     const char *message = nullptr;
+    int rows = 24;
   } cases[] = {
       {"wider_than_512", 1000, "0 0 2000 2000 3999 4079 4000 0", {{0, 0}, {11, 500}, {23, 999}}},
       {"wider_than_the_full_scale", 4100, "0 0 2000 2000", {}},
+      // As large as curses can hold; the full scale reaches no cell on the long axis.
+      {"as_wide_as_curses_can_hold", 32767, "0 0", {}},
+      {"as_tall_as_curses_can_hold", 1, "0 0", {}, nullptr, 32767},
       {"wider_than_curses_can_hold",
        32768,
        "0 0",
@@ -122,7 +127,7 @@ TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
-    pty_run run(24, c.cols);
+    pty_run run(c.rows, c.cols);
     start_on_pty(&run, trackplot({temp_file(c.name, c.input)}));
     const int status = finish(&run);
     if (c.message != nullptr) {
@@ -131,10 +136,10 @@ TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
       continue;
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    emulator before_clear(24, c.cols);
+    emulator before_clear(c.rows, c.cols);
     before_clear.feed(before_final_clear(run.log));
-    EXPECT_EQ(before_clear.lines(), picture(24, c.cols, c.marks));
-    EXPECT_EQ(run.term.lines(), picture(24, c.cols, {}));
+    EXPECT_EQ(before_clear.lines(), picture(c.rows, c.cols, c.marks));
+    EXPECT_EQ(run.term.lines(), picture(c.rows, c.cols, {}));
     expect_modes_restored(run);
   }
 }

@@ -41,9 +41,6 @@ const plot_case plot_cases[] = {
      {{0, 0}, {14, 100}, {59, 199}},
      0,
      ""},
-    // As large as curses can hold; the full scale reaches no cell on the long axis.
-    {"as_tall_as_curses_can_hold", "0 0\n", 32767, 1, {}, 0, ""},
-    {"as_wide_as_curses_can_hold", "0 0\n", 1, 32767, {}, 0, ""},
     {"not_an_integer", "510 340\n1020 abc\n", 24, 80, {{2, 10}}, 1, ":2: not an integer: abc\n"},
     {"out_of_range",
      "510 340 99999999999 0",
