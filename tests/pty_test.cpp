@@ -108,18 +108,23 @@ TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
 TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
   const struct {
     const char *name;
+    int rows;
     int cols;
     const char *input;
     std::vector<std::pair<int, int>> marks;
     const char *message = nullptr;
-    int rows = 24;
   } cases[] = {
-      {"wider_than_512", 1000, "0 0 2000 2000 3999 4079 4000 0", {{0, 0}, {11, 500}, {23, 999}}},
-      {"wider_than_the_full_scale", 4100, "0 0 2000 2000", {}},
+      {"wider_than_512",
+       24,
+       1000,
+       "0 0 2000 2000 3999 4079 4000 0",
+       {{0, 0}, {11, 500}, {23, 999}}},
+      {"wider_than_the_full_scale", 24, 4100, "0 0 2000 2000", {}},
       // As large as curses can hold; the full scale reaches no cell on the long axis.
-      {"as_wide_as_curses_can_hold", 32767, "0 0", {}},
-      {"as_tall_as_curses_can_hold", 1, "0 0", {}, nullptr, 32767},
+      {"as_wide_as_curses_can_hold", 24, 32767, "0 0", {}},
+      {"as_tall_as_curses_can_hold", 32767, 1, "0 0", {}},
       {"wider_than_curses_can_hold",
+       24,
        32768,
        "0 0",
        {},
