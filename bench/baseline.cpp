@@ -10,6 +10,7 @@ int main(int argc, char **argv) {
   auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
   if (ps == nullptr)
     return 1;
+  *ps = plot_state{};
   FILE *in = std::fopen(argc > 1 ? argv[1] : "car3.txt", "r");
   if (in == nullptr) {
     std::free(ps);

@@ -21,11 +21,15 @@ int size_screen(plot_state *ps);
 // Maps the latest pair onto its cell.
 void map_pair(plot_state *ps);
 
-// Writes the mark at the latest pair's cell of the standard screen, remembers the mark, and tells
+// Writes the mark at the latest pair's cell of the standard screen and remembers it; returns
 // whether the terminal needs a refresh to show what the screen holds. It does not when the refresh
-// would send nothing: the terminal has been cleared already, and the cell is off the screen, or it
+// would send nothing: the terminal shows the screen already, and the cell is off the screen, or it
 // holds the mark already and the cursor ends where it was.
-bool mark_needs_refresh(plot_state *ps);
+bool mark_pair(plot_state *ps);
+
+// Brings the terminal up to date with the plot, drawing every mark that fits again after a change
+// of size; nothing while the terminal is handed back.
+void show_plot(plot_state *ps);
 
 // The whole run of the program; returns its exit status.
 int plot_run(int argc, char **argv);

@@ -1,7 +1,9 @@
-// The one record of a plot run's state, shared by the run and the screen functions.
+// The one record of a plot run's state, shared by the run, its signals and the screen functions.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <curses.h>
 
 // Everything the run knows between its steps; exactly one exists per run.
@@ -21,5 +23,11 @@ struct plot_state {
   std::int32_t mark_row;
   std::int32_t shown_cols; // the screen's size when the marks were last drawn
   std::int32_t shown_rows;
-  bool cleared; // the first refresh, which clears the terminal, has been made
+  bool shown;   // the terminal shows the screen: its first refresh, which clears it, is made
+  long updates; // refreshes that sent something, so that signals are looked for every so many
+  FILE *in;     // the point file
+  // The signals the run takes itself.
+  sigset_t blocked;             // blocked from the start to the end of the run
+  sigset_t taken_while_waiting; // of those, the ones a wait for the foreground lets through
+  int signal_fd = -1;           // where the blocked ones are read while pending
 };

@@ -1,9 +1,7 @@
 #include "point_reader.h"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <poll.h>
 #include <unistd.h>
 
@@ -84,8 +82,8 @@ const unsigned char *whole_token(const unsigned char *p, std::int32_t *out) {
   return p;
 }
 
-// Reads the next number, going on with a token that an interrupted read broke off.
-read_status read_number(point_reader *rd, std::int32_t *out) {
+// Passes over white space to the start of the next token, if none has started yet.
+read_status start_token(point_reader *rd) {
   while (!rd->in_token) {
     if (rd->pos == rd->end) {
       const read_status status = fill(rd);
@@ -103,21 +101,25 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
     rd->has_digit = false;
     rd->magnitude = 0;
   }
+  return read_ok;
+}
 
-  const std::uint64_t limit = rd->negative ? max_magnitude : max_magnitude - 1;
+// Reads the token that has started up to the white space or the end of the input after it, and
+// returns read_ok, or why it could not.
+read_status read_token(point_reader *rd, std::uint64_t limit) {
   for (;;) {
     if (rd->pos == rd->end) {
       const read_status status = fill(rd);
       // The end of the input ends the token, a failed read cuts it short, and after an
       // interrupted one the token goes on with the next call.
       if (status == read_end)
-        break;
+        return read_ok;
       if (status != read_ok)
         return status;
     }
     const int c = *rd->pos;
     if (is_space(c))
-      break;
+      return read_ok;
     ++rd->pos;
     if (rd->token_len < sizeof rd->token)
       rd->token[rd->token_len] = static_cast<unsigned char>(c);
@@ -133,10 +135,20 @@ read_status read_number(point_reader *rd, std::int32_t *out) {
     // A token known to be bad is read only as far as its message shows it and a byte more, so
     // that binary input or an endless number ends the reading at once.
     if ((rd->bad || rd->magnitude > limit) && rd->token_len >= sizeof rd->token)
-      break;
+      return read_ok;
   }
-  rd->in_token = false;
+}
 
+// Reads the next number, going on with a token that an interrupted read broke off.
+read_status read_number(point_reader *rd, std::int32_t *out) {
+  read_status status = start_token(rd);
+  if (status != read_ok)
+    return status;
+  const std::uint64_t limit = rd->negative ? max_magnitude : max_magnitude - 1;
+  status = read_token(rd, limit);
+  if (status != read_ok)
+    return status;
+  rd->in_token = false;
   if (rd->bad || !rd->has_digit)
     return read_not_integer;
   if (rd->magnitude > limit)
@@ -196,34 +208,4 @@ read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y) {
     *y = value;
     return read_ok;
   }
-}
-
-void write_shown(FILE *out, const char *text, std::size_t n) {
-  for (std::size_t at = 0; at < n;) {
-    std::size_t printable = at;
-    while (printable < n && static_cast<unsigned char>(text[printable]) >= 0x20 &&
-           static_cast<unsigned char>(text[printable]) < 0x7f)
-      ++printable;
-    std::fwrite(text + at, 1, printable - at, out);
-    if (printable < n)
-      std::fprintf(out, "\\x%02x", static_cast<unsigned char>(text[printable]));
-    at = printable + 1;
-  }
-}
-
-void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
-                    FILE *out) {
-  if (status != read_failed && status != read_not_integer && status != read_out_of_range)
-    return;
-  write_shown(out, prog, std::strlen(prog));
-  std::fputs(": ", out);
-  write_shown(out, path, std::strlen(path));
-  if (status == read_failed) {
-    std::fprintf(out, ": %s\n", std::strerror(rd->error));
-    return;
-  }
-  std::fprintf(out, ":%lld: %s: ", static_cast<long long>(rd->token_line),
-               status == read_not_integer ? "not an integer" : "integer out of range");
-  write_shown(out, reinterpret_cast<const char *>(rd->token), std::min(rd->token_len, token_shown));
-  std::fputs(rd->token_len > token_shown ? "...\n" : "\n", out);
 }

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 // How a read ended. read_interrupted, for a signal, leaves the reader ready to go on where it
 // stopped; anything else but read_ok ends the reading for good.
@@ -52,12 +51,3 @@ void open_reader(point_reader *rd, int fd, int signal_fd);
 // a live feed is drawn as it comes. A token known to be bad is read no further than the bytes a
 // message shows of it and one more.
 read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y);
-
-// Writes n bytes that came from outside the program, a name, a path or a token, the way messages
-// show them: printable ASCII as it is, and any other byte as \xNN, so that none of them can drive
-// the terminal the message lands on.
-void write_shown(FILE *out, const char *text, std::size_t n);
-
-// Writes the one line that tells why the reading ended early; nothing for read_ok or read_end.
-void report_reading(const point_reader *rd, read_status status, const char *prog, const char *path,
-                    FILE *out);

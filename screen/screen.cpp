@@ -5,7 +5,6 @@
 #include <csignal>
 #include <curses.h>
 #include <fcntl.h>
-#include <initializer_list>
 #include <limits>
 #include <sys/ioctl.h>
 #include <term.h>
@@ -23,30 +22,20 @@ int terminal_fd() {
   return isatty(STDOUT_FILENO) != 0 ? STDOUT_FILENO : STDERR_FILENO;
 }
 
-// Stops the process until it holds the terminal's foreground, as the terminal itself stops a
-// background job that sets its modes; in the foreground, or with no terminal to draw on, it goes
-// straight on. While stopped here, an interrupt or a request to terminate ends the process at
-// once, even where the caller holds them back: from the background there is nothing of the
-// terminal's to hand back. The continuing that ends the wait has then been answered, by what the
-// caller does next with the terminal; a held-back SIGCONT for it is dropped.
-void wait_for_foreground() {
+// Stops the process until its process group is the terminal's foreground process group, as the
+// kernel stops a background job that sets the terminal's modes, with SIGTTOU; in the foreground,
+// or with no terminal to draw on, it goes straight on. While it waits, the blocked signals that
+// the record names are let through: from the background there is nothing of the terminal's to
+// hand back.
+void wait_for_foreground(const plot_state *ps) {
   const int fd = terminal_fd();
   termios modes{};
   if (tcgetpgrp(fd) == getpgrp() || tcgetattr(fd, &modes) != 0)
     return;
-  sigset_t ends;
-  sigemptyset(&ends);
-  sigaddset(&ends, SIGINT);
-  sigaddset(&ends, SIGTERM);
-  sigset_t held;
-  sigprocmask(SIG_UNBLOCK, &ends, &held);
+  sigset_t blocked;
+  sigprocmask(SIG_UNBLOCK, &ps->taken_while_waiting, &blocked);
   tcsetattr(fd, TCSANOW, &modes);
-  sigprocmask(SIG_SETMASK, &held, nullptr);
-  sigset_t continued;
-  sigemptyset(&continued);
-  sigaddset(&continued, SIGCONT);
-  const timespec now{};
-  sigtimedwait(&continued, nullptr, &now);
+  sigprocmask(SIG_SETMASK, &blocked, nullptr);
 }
 
 // Keys typed during the run were never read; left queued, the shell would read and run them. They
@@ -100,24 +89,8 @@ int start_ncurses(plot_state *ps) {
   const int fault = check_terminal();
   if (fault != 0)
     return fault;
-  wait_for_foreground();
-  // Curses takes over the interrupt, terminate and suspend signals that it finds at their default
-  // actions: it would end the process itself, with status 1, and ignore a suspend during every
-  // update, which drops one that is pending. Set to be ignored while curses starts, they stay the
-  // caller's; one ignored from the start stays ignored.
-  sigset_t kept;
-  sigemptyset(&kept);
-  for (const int sig : {SIGINT, SIGTERM, SIGTSTP}) {
-    struct sigaction action = {};
-    if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_DFL) {
-      sigaddset(&kept, sig);
-      signal(sig, SIG_IGN);
-    }
-  }
+  wait_for_foreground(ps);
   ps->win = initscr();
-  for (const int sig : {SIGINT, SIGTERM, SIGTSTP})
-    if (sigismember(&kept, sig) == 1)
-      signal(sig, SIG_DFL);
   cbreak();
   noecho();
   keep_output_on_signal_keys();
@@ -129,34 +102,35 @@ int start_ncurses(plot_state *ps) {
   return 0;
 }
 
-int check_terminal_size(plot_state *) {
+bool terminal_size_fits(const plot_state *) {
   winsize size{};
   // Without a size from the terminal, curses keeps the one it has.
-  if (ioctl(terminal_fd(), TIOCGWINSZ, &size) != 0)
-    return 0;
-  return size.ws_row > largest_terminal_size || size.ws_col > largest_terminal_size ? 1 : 0;
+  return ioctl(terminal_fd(), TIOCGWINSZ, &size) != 0 ||
+         (size.ws_row <= largest_terminal_size && size.ws_col <= largest_terminal_size);
 }
 
-void suspend_ncurses(plot_state *) {
+void suspend_ncurses(plot_state *ps) {
   if (isendwin())
     return;
-  wait_for_foreground();
+  wait_for_foreground(ps);
   discard_typed_keys();
   endwin();
 }
 
-void resume_ncurses(plot_state *) {
-  wait_for_foreground();
+void resume_ncurses(plot_state *ps) {
+  if (!isendwin() || !terminal_size_fits(ps))
+    return;
+  wait_for_foreground(ps);
   // The first update after endwin takes the terminal again, in the run's modes and at its size
   // now, and draws the whole screen anew.
   doupdate();
 }
 
-void stop_ncurses(plot_state *) {
+void stop_ncurses(plot_state *ps) {
   // A terminal handed back already holds nothing of the run's.
   const bool held = !isendwin();
   if (held) {
-    wait_for_foreground();
+    wait_for_foreground(ps);
     wclear(stdscr);
     wrefresh(stdscr);
   }

@@ -1,4 +1,5 @@
-// Putting the terminal under curses for a run, telling the user something on it, handing it back.
+// Putting the terminal under curses for a run, telling the user something on it, handing it back;
+// the terminal is touched only while the run's process group is its foreground process group.
 #pragma once
 
 struct plot_state;
@@ -12,19 +13,18 @@ inline constexpr int terminal_too_large = 3;      // more rows or columns than c
 inline constexpr int largest_terminal_size = 32767;
 
 // Starts curses on the terminal and keeps its standard screen in ps->win; returns 0. A terminal
-// that curses cannot drive is left untouched, and one of the faults above returned. Curses is kept
-// from taking the interrupt, terminate and suspend signals: the caller takes them.
+// that curses cannot drive is left untouched, and one of the faults above returned.
 int start_ncurses(plot_state *ps);
 
-// Returns 0 when curses can hold the terminal's size as it is now, 1 when it cannot.
-int check_terminal_size(plot_state *ps);
+// Whether curses can hold the terminal's size as it is now.
+bool terminal_size_fits(const plot_state *ps);
 
 // Hands the terminal back in its modes, for a stop, and discards what was typed. Called again
 // before the terminal is taken back, it does nothing.
 void suspend_ncurses(plot_state *ps);
 
-// Takes the terminal again, in the run's modes and at its size now, and draws the whole screen
-// anew.
+// Takes the terminal again where it was handed back, in the run's modes and at its size now, and
+// draws the whole screen anew; while curses cannot hold that size, it leaves the terminal alone.
 void resume_ncurses(plot_state *ps);
 
 // Blanks the screen, discards what was typed meanwhile and gives the terminal back in the modes it

@@ -2,7 +2,7 @@
 // tokenizer, and any difference in the pairs, or in the kind, line and text of an error, aborts.
 // The reader gets the input in pieces of random sizes, one piece a read, the way a pipe delivers
 // it, and now and then a signal interrupts a read.
-#include "point_reader.h"
+#include "messages.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -140,7 +140,7 @@ outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
   // Whatever the input, the message is one line of printable ASCII.
   char message[4096] = {};
   FILE *mem = fmemopen(message, sizeof message - 1, "w");
-  report_reading(&rd, out.status, "p", "f", mem);
+  report_reading("p", "f", out.status, &rd, mem);
   std::fclose(mem);
   const std::string shown(message);
   if (!shown.empty() &&

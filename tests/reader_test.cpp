@@ -1,4 +1,4 @@
-#include "point_reader.h"
+#include "messages.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +89,7 @@ outcome read_from(source from, const std::string &input, bool byte_by_byte) {
   char *text = nullptr;
   std::size_t size = 0;
   FILE *mem = open_memstream(&text, &size);
-  report_reading(&rd, out.status, "tp", "f", mem);
+  report_reading("tp", "f", out.status, &rd, mem);
   std::fclose(mem);
   out.message.assign(text, size);
   std::free(text);

@@ -1,0 +1,79 @@
+#include "messages.h"
+
+#include "screen.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Writes n bytes that came from outside the program the way messages show them.
+void write_shown(FILE *out, const char *text, std::size_t n) {
+  for (std::size_t at = 0; at < n;) {
+    std::size_t printable = at;
+    while (printable < n && static_cast<unsigned char>(text[printable]) >= 0x20 &&
+           static_cast<unsigned char>(text[printable]) < 0x7f)
+      ++printable;
+    std::fwrite(text + at, 1, printable - at, out);
+    if (printable < n)
+      std::fprintf(out, "\\x%02x", static_cast<unsigned char>(text[printable]));
+    at = printable + 1;
+  }
+}
+
+// "<prog>: <before><outside><after>", with outside shown safely.
+void report(FILE *out, const char *prog, const char *before, const char *outside,
+            const char *after) {
+  write_shown(out, prog, std::strlen(prog));
+  std::fprintf(out, ": %s", before);
+  write_shown(out, outside, std::strlen(outside));
+  std::fputs(after, out);
+}
+
+} // namespace
+
+void report_error(const char *what, int error) {
+  std::fprintf(stderr, "%s: %s\n", what, std::strerror(error));
+}
+
+void report_no_output(const char *prog) {
+  report(stderr, prog, "standard output: ", std::strerror(EBADF), "\n");
+}
+
+void report_no_file(const char *prog, const char *path) {
+  report(stderr, prog, "", path, " no such file\n");
+}
+
+void report_terminal(const char *prog, int fault) {
+  const char *type = std::getenv("TERM");
+  if (fault == terminal_too_large) {
+    write_shown(stderr, prog, std::strlen(prog));
+    std::fprintf(stderr,
+                 ": the terminal has more than %d rows or columns, more than curses can hold\n",
+                 largest_terminal_size);
+  } else if (type == nullptr || *type == '\0') {
+    report(stderr, prog, "TERM is not set", "", "\n");
+  } else {
+    report(stderr, prog, "terminal type ", type,
+           fault == terminal_unknown ? " is not known\n"
+                                     : " cannot move the cursor to a given cell\n");
+  }
+}
+
+void report_reading(const char *prog, const char *path, read_status status, const point_reader *rd,
+                    FILE *out) {
+  if (status == read_failed) {
+    report(out, prog, "", path, ": ");
+    std::fprintf(out, "%s\n", std::strerror(rd->error));
+    return;
+  }
+  if (status != read_not_integer && status != read_out_of_range)
+    return;
+  report(out, prog, "", path, "");
+  std::fprintf(out, ":%lld: %s: ", static_cast<long long>(rd->token_line),
+               status == read_not_integer ? "not an integer" : "integer out of range");
+  write_shown(out, reinterpret_cast<const char *>(rd->token), std::min(rd->token_len, token_shown));
+  std::fputs(rd->token_len > token_shown ? "...\n" : "\n", out);
+}
