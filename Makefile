@@ -1,6 +1,6 @@
 # Set-up, build, demo, tests and packaging on Debian 12 or 13; each target installs what it needs.
 MAKEFLAGS += --no-print-directory
-PACKAGES := cmake g++ make pkg-config groff-base libncurses-dev libgtest-dev libvterm-dev
+PACKAGES := cmake g++ make pkg-config groff-base libncurses-dev libgtest-dev libgmock-dev libvterm-dev
 PACKAGE_PACKAGES := dpkg-dev file lintian
 DEMO_PACKAGES := cmake g++ make libncurses-dev
 

@@ -12,73 +12,52 @@ struct span {
 
 struct message_case {
   const char *name;
-  int rows;
-  int cols;
   std::vector<std::string> steps;
-  std::vector<span> shown;     // all text on the screen
-  std::vector<span> bold;      // the part of it that is bold
-  std::vector<span> underline; // and underlined
-  VTermPos cursor;
+  std::vector<span> shown{};     // all text on the screen
+  std::vector<span> bold{};      // the part of it that is bold
+  std::vector<span> underline{}; // and underlined
+  VTermPos cursor{0, 0};
+  int rows = 24;
+  int cols = 80;
 };
 
 const message_case message_cases[] = {
-    {"bold_at_row_19_column_10",
-     24,
-     80,
-     {"err:disk full", "refresh"},
-     {{19, 10, "disk full"}},
-     {{19, 10, "disk full"}},
-     {},
-     {0, 0}},
-    {"not_shown_before_a_refresh", 24, 80, {"err:disk full"}, {}, {}, {}, {0, 0}},
-    {"a_shorter_message_leaves_the_tail",
-     24,
-     80,
-     {"err:first message", "err:second", "refresh"},
-     {{19, 10, "secondmessage"}},
-     {{19, 10, "secondmessage"}},
-     {},
-     {0, 0}},
-    {"cursor_and_attributes_come_back",
-     24,
-     80,
-     {"move:5,7", "underline", "put:AB", "err:note", "put:CD", "refresh"},
-     {{5, 7, "ABCD"}, {19, 10, "note"}},
-     {{19, 10, "note"}},
-     {{5, 7, "AB"}},
-     {5, 11}},
-    {"percent_signs_are_literal",
-     24,
-     80,
-     {"err:%s %d%%", "refresh"},
-     {{19, 10, "%s %d%%"}},
-     {{19, 10, "%s %d%%"}},
-     {},
-     {0, 0}},
-    {"too_few_rows",
-     19,
-     80,
-     {"move:3,4", "err:hidden", "put:X", "refresh"},
-     {{3, 4, "X"}},
-     {},
-     {},
-     {3, 5}},
-    {"too_few_columns",
-     24,
-     10,
-     {"move:3,4", "err:hidden", "put:X", "refresh"},
-     {{3, 4, "X"}},
-     {},
-     {},
-     {3, 5}},
-    {"smallest_screen_that_shows_it",
-     20,
-     11,
-     {"move:3,4", "err:a", "put:X", "refresh"},
-     {{3, 4, "X"}, {19, 10, "a"}},
-     {{19, 10, "a"}},
-     {},
-     {3, 5}},
+    {.name = "bold_at_row_19_column_10",
+     .steps = {"err:disk full", "refresh"},
+     .shown = {{19, 10, "disk full"}},
+     .bold = {{19, 10, "disk full"}}},
+    {.name = "not_shown_before_a_refresh", .steps = {"err:disk full"}},
+    {.name = "a_shorter_message_leaves_the_tail",
+     .steps = {"err:first message", "err:second", "refresh"},
+     .shown = {{19, 10, "secondmessage"}},
+     .bold = {{19, 10, "secondmessage"}}},
+    {.name = "cursor_and_attributes_come_back",
+     .steps = {"move:5,7", "underline", "put:AB", "err:note", "put:CD", "refresh"},
+     .shown = {{5, 7, "ABCD"}, {19, 10, "note"}},
+     .bold = {{19, 10, "note"}},
+     .underline = {{5, 7, "AB"}},
+     .cursor = {5, 11}},
+    {.name = "percent_signs_are_literal",
+     .steps = {"err:%s %d%%", "refresh"},
+     .shown = {{19, 10, "%s %d%%"}},
+     .bold = {{19, 10, "%s %d%%"}}},
+    {.name = "too_few_rows",
+     .steps = {"move:3,4", "err:hidden", "put:X", "refresh"},
+     .shown = {{3, 4, "X"}},
+     .cursor = {3, 5},
+     .rows = 19},
+    {.name = "too_few_columns",
+     .steps = {"move:3,4", "err:hidden", "put:X", "refresh"},
+     .shown = {{3, 4, "X"}},
+     .cursor = {3, 5},
+     .cols = 10},
+    {.name = "smallest_screen_that_shows_it",
+     .steps = {"move:3,4", "err:a", "put:X", "refresh"},
+     .shown = {{3, 4, "X"}, {19, 10, "a"}},
+     .bold = {{19, 10, "a"}},
+     .cursor = {3, 5},
+     .rows = 20,
+     .cols = 11},
 };
 
 void PrintTo(const message_case &c, std::ostream *os) {
@@ -107,7 +86,7 @@ TEST_P(message_test, shows_the_message_and_leaves_the_rest_as_it_was) {
   for (const span &s : c.shown)
     want.at(static_cast<std::size_t>(s.row))
         .replace(static_cast<std::size_t>(s.col), s.text.size(), s.text);
-  EXPECT_EQ(term.lines(), want);
+  EXPECT_THAT(term.lines(), screen_is(want));
   for (int row = 0; row < c.rows; ++row)
     for (int col = 0; col < c.cols; ++col) {
       const VTermScreenCell cell = term.cell(row, col);

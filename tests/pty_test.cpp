@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -17,6 +17,8 @@
 #include <unistd.h>
 
 namespace {
+
+using testing::ElementsAreArray;
 
 void expect_modes_restored(const pty_run &run) {
   termios after{};
@@ -29,23 +31,13 @@ void expect_modes_restored(const pty_run &run) {
   EXPECT_FALSE(run.term.alt_active);
 }
 
-// Whether a signal is in one of the sets that /proc shows of a process: "SigBlk" for those it
-// blocks, "SigCgt" for those it has a handler for.
-bool in_signal_set(pid_t pid, const std::string &set, int sig) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind(set + ":", 0) == 0)
-      return ((std::stoull(line.substr(set.size() + 1), nullptr, 16) >> (sig - 1)) & 1) != 0;
-  ADD_FAILURE() << "no " << set << " for process " << pid;
-  return false;
-}
-
-// The run holds back the signals it takes itself from start to end, so that none can come
-// unnoticed, and takes them without a handler, curses' or its own.
-void expect_signals_held_back(pid_t pid) {
+// The run blocks the signals it takes itself from start to end, so that none can come unnoticed,
+// and takes them without a handler, curses' or its own; curses has one for a resize alone.
+void expect_signals_blocked(pid_t pid) {
+  const process_info p = process(pid);
   for (const int sig : {SIGINT, SIGTERM, SIGTSTP, SIGCONT, SIGWINCH}) {
-    EXPECT_TRUE(in_signal_set(pid, "SigBlk", sig)) << strsignal(sig);
-    EXPECT_EQ(in_signal_set(pid, "SigCgt", sig), sig == SIGWINCH) << strsignal(sig);
+    EXPECT_EQ((p.blocked >> (sig - 1)) & 1, 1u) << strsignal(sig);
+    EXPECT_EQ((p.caught >> (sig - 1)) & 1, sig == SIGWINCH ? 1u : 0u) << strsignal(sig);
   }
 }
 
@@ -72,34 +64,25 @@ std::string make_fifo(const std::string &name) {
   return fifo;
 }
 
-// Starts trackplot on a new named pipe and returns the pipe's writing end.
-int start_on_fifo(pty_run *run, const std::string &name) {
-  const std::string fifo = make_fifo(name);
-  start_on_pty(run, trackplot({fifo}));
-  return open(fifo.c_str(), O_WRONLY);
-}
-
 void send(int fd, const std::string &text) {
   ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
 }
 
-// The state of a process as the kernel shows it: 'T' while it is stopped, '\0' once it is gone.
-char process_state(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  const std::size_t at = line.rfind(") ");
-  return at == std::string::npos || at + 2 >= line.size() ? '\0' : line[at + 2];
+bool stopped(pid_t pid) {
+  return process(pid).state == 'T';
+}
+
+bool gone(pid_t pid) {
+  return process(pid).state == '\0';
 }
 
 TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
   const std::string file = temp_file("pty_full", "0 0 510 340 4079 4079\n");
   pty_run run(24, 80);
   start_on_pty(&run, trackplot({file}));
-  const int status = finish(&run);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(shell_status(finish(&run)), 0);
   expect_modes_restored(run);
-  EXPECT_EQ(run.term.lines(), picture(24, 80, {}));
+  EXPECT_THAT(run.term.lines(), screen_is(picture(24, 80, {})));
 }
 
 // Sizes as the terminal reports them, beyond the 512 that some curses versions take from LINES and
@@ -111,90 +94,121 @@ TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
     int rows;
     int cols;
     const char *input;
-    std::vector<std::pair<int, int>> marks;
+    std::vector<std::pair<int, int>> marks{};
     const char *message = nullptr;
   } cases[] = {
-      {"wider_than_512",
-       24,
-       1000,
-       "0 0 2000 2000 3999 4079 4000 0",
-       {{0, 0}, {11, 500}, {23, 999}}},
-      {"wider_than_the_full_scale", 24, 4100, "0 0 2000 2000", {}},
+      {.name = "wider_than_512",
+       .rows = 24,
+       .cols = 1000,
+       .input = "0 0 2000 2000 3999 4079 4000 0",
+       .marks = {{0, 0}, {11, 500}, {23, 999}}},
+      {.name = "wider_than_the_full_scale", .rows = 24, .cols = 4100, .input = "0 0 2000 2000"},
       // As large as curses can hold; the full scale reaches no cell on the long axis.
-      {"as_wide_as_curses_can_hold", 24, 32767, "0 0", {}},
-      {"as_tall_as_curses_can_hold", 32767, 1, "0 0", {}},
-      {"wider_than_curses_can_hold",
-       24,
-       32768,
-       "0 0",
-       {},
-       ": the terminal has more than 32767 rows or columns, more than curses can hold\r\n"},
+      {.name = "as_wide_as_curses_can_hold", .rows = 24, .cols = 32767, .input = "0 0"},
+      {.name = "as_tall_as_curses_can_hold", .rows = 32767, .cols = 1, .input = "0 0"},
+      {.name = "wider_than_curses_can_hold",
+       .rows = 24,
+       .cols = 32768,
+       .input = "0 0",
+       .message =
+           ": the terminal has more than 32767 rows or columns, more than curses can hold\r\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(c.rows, c.cols);
     start_on_pty(&run, trackplot({temp_file(c.name, c.input)}));
-    const int status = finish(&run);
+    EXPECT_EQ(shell_status(finish(&run)), c.message != nullptr ? 1 : 0);
     if (c.message != nullptr) {
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
       EXPECT_EQ(run.log, TRACKPLOT_PATH + std::string(c.message));
       continue;
     }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    emulator before_clear(c.rows, c.cols);
-    before_clear.feed(before_final_clear(run.log));
-    EXPECT_EQ(before_clear.lines(), picture(c.rows, c.cols, c.marks));
-    EXPECT_EQ(run.term.lines(), picture(c.rows, c.cols, {}));
+    EXPECT_THAT(screen_before_final_clear(run.log, c.rows, c.cols),
+                screen_is(picture(c.rows, c.cols, c.marks)));
+    EXPECT_THAT(run.term.lines(), screen_is(picture(c.rows, c.cols, {})));
     expect_modes_restored(run);
   }
 }
 
+// Waits until the run opens the entry, sends it the signal, then writes the entry into the pipe
+// each time the run opens it, until the run ends.
+void signal_at_the_lookup(pty_run *run, const std::string &fifo, int sig) {
+  std::ifstream in("/lib/terminfo/x/xterm-256color", std::ios::binary);
+  const std::string entry{std::istreambuf_iterator<char>(in), {}};
+  ASSERT_FALSE(entry.empty());
+  // Opened without waiting, the pipe opens only while the run holds it open to read.
+  int fd = -1;
+  ASSERT_TRUE(
+      wait_until(run, [&] { return (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }));
+  kill(run->pid, sig);
+  wait_until(run, [&] {
+    if (fd >= 0 && write(fd, entry.data(), entry.size()) >= 0)
+      close(fd);
+    fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    return process(run->pid).state == 'Z';
+  });
+  if (fd >= 0)
+    close(fd);
+}
+
 // A live feed through a named pipe: each mark shows before the writer sends the next pair, typed
 // keys are neither echoed nor hold the drawing back, and however the run ends the terminal is
-// restored and the keys discarded. An interrupt ends the run by that signal.
+// restored and the keys discarded. An interrupt ends the run by that signal, one sent while the run
+// still looks up its terminal type too.
 TEST(pty, a_named_pipe_is_drawn_live_and_the_terminal_is_restored_however_the_run_ends) {
   const struct {
     const char *name;
-    const char *keys; // typed to end the run
-    int signal;       // or sent to end it; with neither, the writer closes the pipe
-    int ended_by;     // the signal that ends the run, or 0 for status 0
-  } cases[] = {{"writer_closes", nullptr, 0, 0},
-               {"ctrl_c", "\x03", 0, SIGINT},
-               {"sigterm", nullptr, SIGTERM, SIGTERM}};
+    const char *key = nullptr; // typed to end the run
+    int signal = 0;            // or sent to end it; with neither, the writer closes the pipe
+    bool at_start = false;     // sent while the run waits for its terminal's entry
+  } cases[] = {
+      {.name = "writer_closes"},
+      {.name = "ctrl_c", .key = "\x03"},
+      {.name = "sigterm", .signal = SIGTERM},
+      {.name = "sigterm_while_the_terminal_type_is_looked_up", .signal = SIGTERM, .at_start = true},
+      {.name = "sigint_while_the_terminal_type_is_looked_up", .signal = SIGINT, .at_start = true},
+  };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
-    const int writer = start_on_fifo(&run, c.name);
+    const std::string fifo = make_fifo(c.name);
+    // A terminfo folder whose entry for the terminal is a named pipe holds the run as it looks
+    // the entry up, until the entry is written into the pipe.
+    const std::string terminfo = temp_dir() + "/" + c.name;
+    std::vector<std::string> env;
+    if (c.at_start) {
+      std::filesystem::create_directories(terminfo + "/x");
+      mkfifo((terminfo + "/x/xterm-256color").c_str(), 0600);
+      env.push_back("TERMINFO=" + terminfo);
+    }
+    start_on_pty(&run, trackplot({fifo}), env);
+    const int writer = open(fifo.c_str(), O_WRONLY);
     ASSERT_GE(writer, 0);
-
-    send(writer, "510 340\n");
-    EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-    termios during{};
-    ASSERT_EQ(tcgetattr(run.slave, &during), 0);
-    EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u) << "keys reach the program at once, unechoed";
-    type_keys(&run, "abc");
-    send(writer, "1020 850\n");
-    EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {5, 20}})));
-    expect_signals_held_back(run.pid);
-
-    if (c.keys != nullptr)
-      send(run.master, c.keys);
-    if (c.signal != 0)
-      kill(run.pid, c.signal);
-    // Otherwise the pipe stays open until the run has ended, so that nothing but the key or the
-    // signal can end it.
-    const bool writer_ends_it = c.keys == nullptr && c.signal == 0;
-    if (writer_ends_it)
+    const int ended_by = c.key != nullptr ? SIGINT : c.signal;
+    if (c.at_start) {
+      signal_at_the_lookup(&run, terminfo + "/x/xterm-256color", c.signal);
+    } else {
+      send(writer, "510 340\n");
+      EXPECT_THAT(&run, comes_to_show(picture(24, 80, {{2, 10}})));
+      termios during{};
+      ASSERT_EQ(tcgetattr(run.slave, &during), 0);
+      EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u) << "keys reach the program at once, unechoed";
+      type_keys(&run, "abc");
+      send(writer, "1020 850\n");
+      EXPECT_THAT(&run, comes_to_show(picture(24, 80, {{2, 10}, {5, 20}})));
+      expect_signals_blocked(run.pid);
+      if (c.key != nullptr)
+        send(run.master, c.key);
+      if (c.signal != 0)
+        kill(run.pid, c.signal);
+    }
+    // The pipe stays open until the run has ended, so that nothing but the key or the signal can
+    // end it.
+    if (ended_by == 0)
       close(writer);
-    const int status = finish(&run);
-    if (!writer_ends_it)
-      close(writer);
-    if (c.ended_by != 0)
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.ended_by) << "status " << status;
-    else
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(shell_status(finish(&run)), ended_by != 0 ? 128 + ended_by : 0);
+    close(writer);
     expect_modes_restored(run);
-    EXPECT_EQ(run.term.lines(), picture(24, 80, {}));
+    EXPECT_THAT(run.term.lines(), screen_is(picture(24, 80, {})));
     EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
   }
 }
@@ -205,13 +219,17 @@ TEST(pty, a_writer_that_closes_the_pipe_ends_the_input_where_it_stopped) {
   const struct {
     const char *name;
     const char *text;
-    std::vector<std::pair<int, int>> marks;
-    int status;
-    const char *message;
+    std::vector<std::pair<int, int>> marks{};
+    int status = 0;
+    const char *message = "";
   } cases[] = {
-      {"in_the_middle_of_a_number", "510 340 1020 68", {{2, 10}, {0, 20}}, 0, ""},
-      {"without_writing", "", {}, 0, ""},
-      {"after_a_bad_token", "510 340 1020 x 0 0", {{2, 10}}, 1, ":1: not an integer: x"},
+      {.name = "in_the_middle_of_a_number", .text = "510 340 1020 68", .marks = {{2, 10}, {0, 20}}},
+      {.name = "without_writing", .text = ""},
+      {.name = "after_a_bad_token",
+       .text = "510 340 1020 x 0 0",
+       .marks = {{2, 10}},
+       .status = 1,
+       .message = ":1: not an integer: x"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
@@ -225,121 +243,97 @@ TEST(pty, a_writer_that_closes_the_pipe_ends_the_input_where_it_stopped) {
     type_keys(&run, "echo typed\n");
     send(writer, c.text);
     close(writer);
-    const int status = finish(&run);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << "status " << status;
-    emulator before_clear(24, 80);
-    before_clear.feed(before_final_clear(run.log));
-    EXPECT_EQ(before_clear.lines(), picture(24, 80, c.marks));
+    EXPECT_EQ(shell_status(finish(&run)), c.status);
+    EXPECT_THAT(screen_before_final_clear(run.log, 24, 80), screen_is(picture(24, 80, c.marks)));
     std::vector<std::string> after = picture(24, 80, {});
     const std::string message =
         *c.message != '\0' ? TRACKPLOT_PATH + (": " + fifo) + c.message : "";
     for (std::size_t at = 0; at < message.size(); at += 80)
       after[at / 80].replace(0, std::min<std::size_t>(80, message.size() - at),
                              message.substr(at, 80));
-    EXPECT_EQ(run.term.lines(), after);
+    EXPECT_THAT(run.term.lines(), screen_is(after));
     expect_modes_restored(run);
     EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
   }
 }
 
+// The marks of the complete pairs in the text, on the start-up screen of 80x24, that fit a screen
+// of rows and cols; the latest mark last.
+std::vector<std::pair<int, int>> marks_that_fit(const std::string &text, int rows, int cols) {
+  std::vector<std::pair<int, int>> marks;
+  std::istringstream pairs(text);
+  for (int x = 0, y = 0; pairs >> x >> y;)
+    if (x < 80 * 51 && y < 24 * 170 && x / 51 < cols && y / 170 < rows)
+      marks.emplace_back(y / 170, x / 51);
+  return marks;
+}
+
 // The scales stay those of the start-up screen: after any resize, smaller or larger, the screen
 // shows exactly the marks that fit, those drawn while it was smaller included, with the cursor
 // after the latest mark; and this happens while the feed is stalled, in the middle of a pair, and
-// with typed keys pending.
+// with typed keys pending. A size that curses cannot hold is not taken: the run goes on at the size
+// it had, or, coming back from a stop, without the terminal, until it has a size that curses can
+// hold.
 TEST(pty, a_resized_terminal_shows_every_mark_that_fits) {
+  // The first pair falls just off the right edge, and the next ones in the rows above and below a
+  // screen of 10 rows; the last pair is cut in two by a resize.
+  std::string first = "4080 1700\n0 0\n0 170\n510 340\n";
+  for (int y = 11 * 170; y < 18 * 170; y += 170)
+    first += "2295 " + std::to_string(y) + "\n";
+  // Each step resizes the terminal, then sends its text.
+  const struct {
+    int rows;
+    int cols;
+    std::string text;
+  } steps[] = {{24, 80, first + "10"}, {10, 40, ""},         {10, 40, "20 850\n3060 3400\n"},
+               {24, 80, ""},           {26, 90, "4079 0\n"}, {10, 40, ""},
+               {24, 85, ""},           {24, 40, ""},         {24, 80, ""}};
   pty_run run(24, 80);
-  const int writer = start_on_fifo(&run, "resize");
+  const std::string fifo = make_fifo("resize");
+  start_on_pty(&run, trackplot({fifo}));
+  const int writer = open(fifo.c_str(), O_WRONLY);
   ASSERT_GE(writer, 0);
-  std::vector<std::pair<int, int>> marks{{0, 0}, {1, 0}, {2, 10}};
-  // The first pair falls just off the right edge; nothing of it may show after a redraw.
-  std::string pairs = "4080 1700\n0 0\n0 170\n510 340\n";
-  // A mark in each of several rows below a screen of 10 rows.
-  for (int row = 11; row < 18; ++row) {
-    pairs += std::to_string(45 * 51) + " " + std::to_string(row * 170) + "\n";
-    marks.emplace_back(row, 45);
+  std::string sent;
+  for (const auto &step : steps) {
+    SCOPED_TRACE(testing::Message() << step.cols << "x" << step.rows << " after " << sent.size());
+    if (!sent.empty())
+      type_keys(&run, "abc");
+    resize_pty(&run, step.rows, step.cols);
+    send(writer, step.text);
+    sent += step.text;
+    const auto marks = marks_that_fit(sent, step.rows, step.cols);
+    EXPECT_THAT(&run, comes_to_show(picture(step.rows, step.cols, marks)));
+    const auto all = marks_that_fit(sent, 24, 80);
+    if (!marks.empty() && marks.back() == all.back() && marks.back().second + 1 < step.cols) {
+      EXPECT_THAT(run.term.cursor(), testing::FieldsAre(all.back().first, all.back().second + 1));
+    }
   }
-  send(writer, pairs + "10");
-  ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
-
-  resize_pty(&run, 10, 40);
-  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {1, 0}, {2, 10}})));
-  // The pair begun before the resize is finished after it; the next one falls off the smaller
-  // screen.
-  send(writer, "20 850\n3060 3400\n");
-  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {1, 0}, {2, 10}, {5, 20}})));
-
-  type_keys(&run, "abc");
-  resize_pty(&run, 24, 80);
-  marks.insert(marks.end(), {{5, 20}, {20, 60}});
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
-  EXPECT_EQ(run.term.cursor().row, 20);
-  EXPECT_EQ(run.term.cursor().col, 61);
-  // Larger than at the start, the screen has cells the full scale does not reach. The next pair is
-  // drawn after the redraw, so its mark shows the redraw is over.
-  resize_pty(&run, 26, 90);
-  send(writer, "4079 0\n");
-  marks.emplace_back(0, 79);
-  EXPECT_TRUE(wait_for_screen(&run, picture(26, 90, marks)));
-  // Redrawn, the latest mark leaves the cursor just after it, in the top row too. The marks the
-  // small screen cuts off come back only through a redraw.
-  resize_pty(&run, 10, 40);
-  EXPECT_TRUE(wait_for_screen(&run, picture(10, 40, {{0, 0}, {1, 0}, {2, 10}, {5, 20}})));
-  resize_pty(&run, 24, 85);
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 85, marks)));
-  EXPECT_EQ(run.term.cursor().row, 0);
-  EXPECT_EQ(run.term.cursor().col, 80);
-  // A change of one dimension alone counts as much.
-  resize_pty(&run, 24, 40);
-  std::vector<std::pair<int, int>> left;
-  std::copy_if(marks.begin(), marks.end(), std::back_inserter(left),
-               [](const auto &mark) { return mark.second < 40; });
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 40, left)));
-  resize_pty(&run, 24, 80);
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
-
-  // A size that curses cannot hold is not passed on to it: the run goes on at the size it had. Nor
-  // is the terminal taken again at such a size after a stop; the run goes on without it until the
-  // terminal has a size that curses can hold.
   const winsize too_wide{24, 40000, 0, 0};
   ASSERT_EQ(ioctl(run.master, TIOCSWINSZ, &too_wide), 0);
   send(writer, "0 340\n");
-  marks.emplace_back(2, 0);
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
-  kill(run.pid, SIGSTOP);
-  ASSERT_TRUE(wait_until(&run, [&] { return process_state(run.pid) == 'T'; }));
-  kill(run.pid, SIGCONT);
-  EXPECT_TRUE(wait_until(&run, [&] { return !run.term.alt_active; }));
-  // Stopped and continued again, with the terminal handed back already, it writes nothing more.
-  const std::size_t handed_back = run.log.size();
-  kill(run.pid, SIGSTOP);
-  ASSERT_TRUE(wait_until(&run, [&] { return process_state(run.pid) == 'T'; }));
-  kill(run.pid, SIGCONT);
-  send(writer, "0 510\n");
-  marks.emplace_back(3, 0);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
-  wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
-  EXPECT_EQ(run.log.size(), handed_back);
+  sent += "0 340\n";
+  EXPECT_THAT(&run, comes_to_show(picture(24, 80, marks_that_fit(sent, 24, 80))));
+  // Continued from a stop at that size, the run hands the terminal back; stopped and continued
+  // again, with the terminal handed back already, it writes nothing more, whatever it reads.
+  for (const bool handed_back : {false, true}) {
+    const std::size_t written = run.log.size();
+    kill(run.pid, SIGSTOP);
+    ASSERT_TRUE(wait_until(&run, [&] { return stopped(run.pid); }));
+    kill(run.pid, SIGCONT);
+    if (handed_back) {
+      send(writer, "0 510\n");
+      sent += "0 510\n";
+      wait_for(&run, 200);
+      EXPECT_EQ(run.log.size(), written);
+    }
+    EXPECT_TRUE(wait_until(&run, [&] { return !run.term.alt_active; }));
+  }
   resize_pty(&run, 24, 80);
-  EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, marks)));
+  EXPECT_THAT(&run, comes_to_show(picture(24, 80, marks_that_fit(sent, 24, 80))));
   EXPECT_TRUE(run.term.alt_active);
-  expect_signals_held_back(run.pid);
-
+  expect_signals_blocked(run.pid);
   close(writer);
-  const int status = finish(&run);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-}
-
-// How a process that has ended but not yet been waited for ended, as a shell shows it: its exit
-// status, or 128 and the signal that ended it; -1 for any other process.
-int zombie_status(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  const std::size_t at = line.rfind(") ");
-  if (at == std::string::npos || at + 2 >= line.size() || line[at + 2] != 'Z')
-    return -1;
-  const int status = std::stoi(line.substr(line.rfind(' ') + 1));
-  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+  EXPECT_EQ(shell_status(finish(&run)), 0);
 }
 
 // Starts an interactive shell on the pseudo-terminal, as a user has, and has it run the command in
@@ -355,8 +349,8 @@ pid_t start_job(pty_run *run, const std::string &command) {
 }
 
 // The status of the shell's last command, once the job has ended.
-bool shell_reports_status(pty_run *run, int status) {
-  send(run->master, "echo status=$?\n");
+bool shell_reports_status(pty_run *run, int status, const std::string &asked = "") {
+  send(run->master, asked + "echo status=$?\n");
   return wait_until(run, [&] { return shows(run->term, "status=" + std::to_string(status)); });
 }
 
@@ -376,12 +370,9 @@ void resume(pty_run *run, pid_t job) {
     send(run->master, "fg\n");
     ASSERT_TRUE(wait_until(run, [&] { return times_taken(*run) > taken; }))
         << "fg did not take the terminal again";
-    const auto settled = [&] {
-      const bool stopped = process_state(job) == 'T';
-      return stopped != run->term.alt_active;
-    };
-    ASSERT_TRUE(wait_until(run, settled)) << "stopped with the terminal still on the plot";
-    if (process_state(job) != 'T')
+    ASSERT_TRUE(wait_until(run, [&] { return stopped(job) != run->term.alt_active; }))
+        << "stopped with the terminal still on the plot";
+    if (!stopped(job))
       return;
   }
   FAIL() << "the run stops on every fg";
@@ -394,12 +385,6 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
   const run_result points = run_captured({MAKE_POINTS_PATH, "random", "600000"}, 24, 80);
   ASSERT_EQ(points.status, 0);
   const std::string file = temp_file("ctrl_z_random", points.out);
-  std::vector<std::pair<int, int>> all_cells;
-  std::istringstream pairs(points.out);
-  for (int x = 0, y = 0; pairs >> x >> y;)
-    if (x < 80 * 51 && y < 24 * 170)
-      all_cells.emplace_back(y / 170, x / 51);
-
   pty_run run(24, 80);
   const pid_t job = start_job(&run, std::string(TRACKPLOT_PATH) + " " + file);
   std::minstd_rand gen(testing::UnitTest::GetInstance()->random_seed());
@@ -408,157 +393,213 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
     ASSERT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
     // A moment at random in the drawing, which goes on meanwhile; for every third press, the
     // terminal falls behind and is not read for a while, so that the run is blocked writing to it.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(gen() % 20);
     if (press % 3 == 1)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     else
-      wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
-    ASSERT_NE(process_state(job), '\0') << "the run ended before all presses; make it longer";
+      wait_for(&run, static_cast<int>(gen() % 20));
+    ASSERT_FALSE(gone(job)) << "the run ended before all presses; make it longer";
     send(run.master, press % 3 == 2 ? "\x1a\x1a" : "\x1a");
     EXPECT_TRUE(wait_until(
-        &run, [&] { return process_state(job) == 'T'; }, 2000))
-        << "Ctrl-Z did not stop the run";
+        &run, [&] { return stopped(job); }, 2000))
+        << "Ctrl-Z did not stop it";
     EXPECT_TRUE(wait_until(&run, [&] { return !run.term.alt_active; }))
         << "stopped with the terminal still on the plot";
     resume(&run, job);
   }
-  const auto ended = [&] { return process_state(job) == '\0' && !run.term.alt_active; };
-  ASSERT_TRUE(wait_until(&run, ended, 60000));
-  emulator before_clear(24, 80);
-  before_clear.feed(before_final_clear(run.log));
-  EXPECT_EQ(before_clear.lines(), picture(24, 80, all_cells));
+  ASSERT_TRUE(wait_until(
+      &run, [&] { return gone(job) && !run.term.alt_active; }, 60000));
+  EXPECT_THAT(screen_before_final_clear(run.log, 24, 80),
+              screen_is(picture(24, 80, marks_that_fit(points.out, 24, 80))));
   EXPECT_TRUE(shell_reports_status(&run, 0));
 }
 
-// While the run waits for its feed, under an interactive shell: a stop of any kind, by Ctrl-Z, by
+// Starts the command under an interactive shell, RUN standing for trackplot on a new named pipe;
+// returns the job, and the pipe's writing end in writer.
+pid_t start_fifo_job(pty_run *run, const std::string &name, std::string command, int *writer) {
+  const std::string fifo = make_fifo(name);
+  command.replace(command.find("RUN"), 3, std::string(TRACKPLOT_PATH) + " " + fifo);
+  const pid_t job = start_job(run, command);
+  *writer = open(fifo.c_str(), O_WRONLY);
+  send(*writer, "510 340\n");
+  return job;
+}
+
+// As start_fifo_job, with the pair drawn and a line typed that must never reach the shell.
+pid_t start_feed_job(pty_run *run, const std::string &name, std::string command, int *writer) {
+  const pid_t job = start_fifo_job(run, name, std::move(command), writer);
+  EXPECT_THAT(run, comes_to_show(picture(24, 80, {{2, 10}})));
+  type_keys(run, "echo LEAK$((40+2))\n");
+  return job;
+}
+
+// The run goes on with its feed, then ends with the status given, and the line typed during it
+// never reaches the shell.
+void expect_goes_on_and_ends(pty_run *run, pid_t job, int writer, int status) {
+  // Otherwise the pipe stays open until an interrupt has ended the run.
+  if (status == 0) {
+    send(writer, "1020 680\n");
+    EXPECT_THAT(run, comes_to_show(picture(24, 80, {{2, 10}, {4, 20}})));
+    close(writer);
+  }
+  EXPECT_TRUE(wait_until(run, [&] { return gone(job); }));
+  if (status != 0)
+    close(writer);
+  EXPECT_TRUE(shell_reports_status(run, status));
+  EXPECT_FALSE(shows(run->term, "LEAK42")) << "keys typed during the run reach the shell";
+}
+
+// While the run waits for its feed, under an interactive shell, a stop of any kind, by Ctrl-Z, by
 // kill or by SIGSTOP, ends with the terminal handed back, and fg takes it again in the run's modes
-// with the marks drawn anew; where the suspend signal is ignored, Ctrl-Z changes nothing; Ctrl-C
-// and SIGTERM end the run by that signal, and Ctrl-C stops the loop that ran it. Either way the
-// run goes on with the feed, or ends, with keys typed before it never reaching the shell.
-TEST(pty, signals_while_the_run_waits_for_its_feed) {
+// with the marks drawn anew; the run then goes on with its feed.
+TEST(pty, a_stop_of_any_kind_hands_the_terminal_back_and_fg_takes_it_again) {
   const struct {
     const char *name;
-    const char *command; // run by the shell, RUN standing for trackplot and its pipe
-    const char *key;     // typed, or
-    int signal;          // sent with kill
-    bool stops;
-    int status; // the shell's, once the run has ended
+    const char *key; // typed, or
+    int signal;      // sent with kill
   } cases[] = {
-      {"ctrl_z", "sh -c 'exec RUN'", "\x1a", 0, true, 0},
-      {"sigtstp_by_kill", "sh -c 'exec RUN'", nullptr, SIGTSTP, true, 0},
-      {"sigstop", "sh -c 'exec RUN'", nullptr, SIGSTOP, true, 0},
-      {"ctrl_z_where_it_is_ignored", "sh -c 'trap \"\" TSTP; exec RUN'", "\x1a", 0, false, 0},
-      {"ctrl_c_in_a_loop", "for i in 1 2; do RUN; echo ran$((i*11)); done", "\x03", 0, false, 130},
-      {"sigterm", "sh -c 'exec RUN'", nullptr, SIGTERM, false, 143},
+      {"ctrl_z", "\x1a", 0}, {"sigtstp_by_kill", nullptr, SIGTSTP}, {"sigstop", nullptr, SIGSTOP}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    pty_run run(24, 80);
+    int writer = -1;
+    const pid_t job = start_feed_job(&run, c.name, "sh -c 'exec RUN'", &writer);
+    if (c.key != nullptr)
+      send(run.master, c.key);
+    else
+      kill(job, c.signal);
+    EXPECT_TRUE(wait_until(&run, [&] { return stopped(job); }));
+    // SIGSTOP leaves the run no chance to hand the terminal back before the shell takes it.
+    EXPECT_TRUE(wait_until(&run, [&] {
+      return (c.signal == SIGSTOP || !run.term.alt_active) && shows(run.term, "Stopped");
+    }));
+    resume(&run, job);
+    EXPECT_THAT(&run, comes_to_show(picture(24, 80, {{2, 10}})));
+    termios modes{};
+    ASSERT_EQ(tcgetattr(run.slave, &modes), 0);
+    EXPECT_EQ(modes.c_lflag & (ICANON | ECHO | NOFLSH), tcflag_t{NOFLSH})
+        << "taken again in the run's modes";
+    expect_signals_blocked(job);
+    expect_goes_on_and_ends(&run, job, writer, 0);
+  }
+}
+
+// Ctrl-C and SIGTERM end the run by that signal, and Ctrl-C stops the loop that ran it; where the
+// suspend signal is ignored, Ctrl-Z changes nothing.
+TEST(pty, an_interrupt_ends_the_run_by_it_and_an_ignored_ctrl_z_changes_nothing) {
+  const struct {
+    const char *name;
+    const char *command;
+    const char *key = nullptr; // typed, or
+    int signal = 0;            // sent with kill
+    int status;                // the shell's, once the run has ended
+  } cases[] = {
+      {.name = "ctrl_z_where_it_is_ignored",
+       .command = "sh -c 'trap \"\" TSTP; exec RUN'",
+       .key = "\x1a",
+       .status = 0},
+      {.name = "ctrl_c_in_a_loop",
+       .command = "for i in 1 2; do RUN; echo ran$((i*11)); done",
+       .key = "\x03",
+       .status = 130},
+      {.name = "sigterm", .command = "sh -c 'exec RUN'", .signal = SIGTERM, .status = 143},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
-    const std::string fifo = make_fifo(c.name);
-    std::string command = c.command;
-    command.replace(command.find("RUN"), 3, std::string(TRACKPLOT_PATH) + " " + fifo);
-    const pid_t job = start_job(&run, command);
-    const int writer = open(fifo.c_str(), O_WRONLY);
-    ASSERT_GE(writer, 0);
-    send(writer, "510 340\n");
-    ASSERT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-    type_keys(&run, "echo LEAK$((40+2))\n");
+    int writer = -1;
+    const pid_t job = start_feed_job(&run, c.name, c.command, &writer);
     const std::size_t taken = times_taken(run);
-    if (c.signal != 0)
-      kill(job, c.signal);
-    else
+    if (c.key != nullptr)
       send(run.master, c.key);
-    if (c.stops) {
-      EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == 'T'; }));
-      // SIGSTOP leaves the run no chance to hand the terminal back before the shell takes it.
-      EXPECT_TRUE(wait_until(&run, [&] {
-        return (c.signal == SIGSTOP || !run.term.alt_active) && shows(run.term, "Stopped");
-      }));
-      resume(&run, job);
-      EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-      termios modes{};
-      ASSERT_EQ(tcgetattr(run.slave, &modes), 0);
-      EXPECT_EQ(modes.c_lflag & (ICANON | ECHO | NOFLSH), tcflag_t{NOFLSH})
-          << "taken again in the run's modes";
-      expect_signals_held_back(job);
-    } else if (c.status == 0) {
-      // Time enough for the press to stop the run, were it going to.
-      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-      wait_until(&run, [&] { return std::chrono::steady_clock::now() >= until; });
-      EXPECT_NE(process_state(job), 'T');
-      EXPECT_EQ(times_taken(run), taken) << "the screen was drawn anew";
-    }
-    // The pipe stays open until an interrupt has ended the run, so that nothing else can end it.
-    if (c.status == 0) {
-      send(writer, "1020 680\n");
-      EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}, {4, 20}})));
-      close(writer);
-    }
-    EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == '\0'; }));
-    if (c.status != 0)
-      close(writer);
-    EXPECT_TRUE(shell_reports_status(&run, c.status));
-    EXPECT_FALSE(shows(run.term, "LEAK42")) << "keys typed during the run reach the shell";
+    else
+      kill(job, c.signal);
+    // Time enough for an ignored press to stop the run, were it going to.
+    if (c.status == 0)
+      wait_for(&run, 300);
+    EXPECT_FALSE(stopped(job));
+    EXPECT_EQ(times_taken(run), taken) << "the screen was drawn anew";
+    expect_goes_on_and_ends(&run, job, writer, c.status);
     EXPECT_FALSE(shows(run.term, "ran11")) << "the loop went on";
   }
 }
 
 // A run started in the background that draws on no terminal finishes by itself, and leaves what
 // is typed meanwhile to the shell. One that would draw on the terminal stops before it touches it,
-// and either fg finishes it or kill ends it, by the signal.
-TEST(pty, a_run_started_in_the_background) {
+// as does one put in the background by Ctrl-Z and bg as it would take the terminal again; fg
+// finishes it, or kill ends it, by the signal.
+TEST(pty, a_run_in_the_background) {
   const struct {
     const char *name;
-    const char *redirect;
-    const char *then;  // typed once the run has stopped
-    const char *asked; // typed once it has ended, for its status
+    const char *command;
+    std::vector<std::string> keys{}; // each typed once the run has stopped, a Ctrl-Z while it draws
     int status;
+    std::size_t taken = 0;           // how many times the run takes the terminal
+    const char *asked = "wait $!; "; // typed before asking the shell for the status, or none where
+                                     // the shell says how the run ended by itself
   } cases[] = {
-      {"drawing_on_no_terminal", " > /dev/null 2>&1 < /dev/null", nullptr, "wait $!; ", 0},
-      {"brought_to_the_foreground", "", "fg", "", 0},
-      {"killed_while_stopped", "", "kill %1", "wait $!; ", 143},
+      {.name = "drawing_on_no_terminal",
+       .command = "RUN > /dev/null 2>&1 < /dev/null &",
+       .status = 0},
+      {.name = "brought_to_the_foreground",
+       .command = "RUN &",
+       .keys = {"fg"},
+       .status = 0,
+       .taken = 1,
+       .asked = ""},
+      {.name = "killed_while_stopped", .command = "RUN &", .keys = {"kill %1"}, .status = 143},
       // Curses then sets the modes of the terminal through standard error.
-      {"killed_with_its_output_to_a_file", " > /dev/null", "kill %1", "wait $!; ", 143},
+      {.name = "killed_with_its_output_to_a_file",
+       .command = "RUN > /dev/null &",
+       .keys = {"kill %1"},
+       .status = 143},
+      {.name = "put_in_the_background_by_ctrl_z_and_bg_then_killed",
+       .command = "RUN",
+       .keys = {"\x1a", "bg", "kill %1"},
+       .status = 143,
+       .taken = 1,
+       .asked = nullptr},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
-    const std::string fifo = make_fifo(c.name);
-    const pid_t job = start_job(&run, std::string(TRACKPLOT_PATH) + " " + fifo + c.redirect + " &");
-    const int writer = open(fifo.c_str(), O_WRONLY);
-    ASSERT_GE(writer, 0);
-    send(writer, "510 340\n");
-    const auto ended = [&] {
-      const char state = process_state(job);
-      return state == '\0' || state == 'Z';
-    };
-    if (c.then == nullptr) {
-      // Half a line: the shell takes it once the line is ended, unless it was discarded.
+    int writer = -1;
+    const pid_t job = start_fifo_job(&run, c.name, c.command, &writer);
+    // Half a line: the shell takes it once the line is ended, unless it was discarded.
+    if (c.keys.empty())
       send(run.master, "echo KEPT$((1+1))");
-      close(writer);
-      EXPECT_TRUE(wait_until(&run, ended));
+    for (const std::string &key : c.keys) {
+      if (key == "\x1a")
+        EXPECT_THAT(&run, comes_to_show(picture(24, 80, {{2, 10}})));
+      else
+        EXPECT_TRUE(wait_until(&run, [&] { return stopped(job) && !run.term.alt_active; }));
+      send(run.master, key == "\x1a" ? key : key + "\n");
+      // Time for the run to take its SIGCONT and stop again as it would take the terminal.
+      if (key == "bg")
+        wait_for(&run, 300);
+    }
+    if (c.status == 0 && c.taken == 1) {
+      EXPECT_THAT(&run, comes_to_show(picture(24, 80, {{2, 10}})));
+      expect_signals_blocked(job);
+    }
+    close(writer);
+    EXPECT_TRUE(wait_until(&run, [&] { return gone(job) || process(job).state == 'Z'; }));
+    EXPECT_EQ(times_taken(run), c.taken);
+    if (c.keys.empty()) {
       send(run.master, "\n");
       EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "KEPT2"); }));
-    } else {
-      EXPECT_TRUE(wait_until(&run, [&] { return process_state(job) == 'T'; }));
-      send(run.master, std::string(c.then) + "\n");
-      if (c.status == 0) {
-        EXPECT_TRUE(wait_for_screen(&run, picture(24, 80, {{2, 10}})));
-        expect_signals_held_back(job);
-      }
-      close(writer);
-      EXPECT_TRUE(wait_until(&run, ended));
-      EXPECT_EQ(times_taken(run), c.status == 0 ? 1u : 0u);
     }
     // A loaded shell can be slow to wait for a job in the background, which is left a zombie that
     // shows how it ended until then.
-    if (const int status = zombie_status(job); status >= 0) {
-      EXPECT_EQ(status, c.status);
+    if (const process_info p = process(job); p.state == 'Z') {
+      EXPECT_EQ(shell_status(p.exit_status), c.status);
       continue;
     }
-    send(run.master, std::string(c.asked) + "echo status=$?\n");
-    const std::string status = "status=" + std::to_string(c.status);
-    EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, status); }));
+    if (c.asked != nullptr) {
+      EXPECT_TRUE(shell_reports_status(&run, c.status, c.asked));
+      continue;
+    }
+    send(run.master, "\n");
+    EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "Terminated"); }));
   }
 }
 
@@ -568,10 +609,7 @@ TEST(pty, keys_typed_during_the_run_are_discarded_whatever_standard_output_is) {
   const struct {
     const char *name;
     std::string redirect;
-  } cases[] = {
-      {"to_a_file", " > " + temp_dir() + "/plot_out.txt"},
-      {"to_a_pipe", " | cat"},
-  };
+  } cases[] = {{"to_a_file", " > " + temp_dir() + "/plot_out.txt"}, {"to_a_pipe", " | cat"}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     pty_run run(24, 80);
@@ -588,8 +626,7 @@ TEST(pty, keys_typed_during_the_run_are_discarded_whatever_standard_output_is) {
     type_keys(&run, "echo typed\n");
     send(writer, "510 340\n");
     close(writer);
-    const int status = finish(&run);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(shell_status(finish(&run)), 0);
     EXPECT_EQ(typed_ahead(run), 0) << "keys typed during the run reach the shell";
     termios after{};
     ASSERT_EQ(tcgetattr(run.slave, &after), 0);

@@ -10,75 +10,63 @@ namespace {
 struct plot_case {
   const char *name;
   std::string input;
-  int rows;
-  int cols;
-  std::vector<std::pair<int, int>> marks; // (row, col) on the screen just before it is blanked
-  int status;
-  std::string message;         // standard error after "<program>: <file>"
+  std::vector<std::pair<int, int>> marks{}; // (row, col) on the screen just before it is blanked
+  int rows = 24;
+  int cols = 80;
+  int status = 0;
+  std::string message{};       // standard error after "<program>: <file>"
   const char *file = nullptr;  // the file's name, if not the case's
   const char *shown = nullptr; // and how messages show it
 };
 
 const plot_case plot_cases[] = {
-    {"one_pair", "510 340\n", 24, 80, {{2, 10}}, 0, ""},
-    {"corners_and_just_outside",
-     "0 0\n4079 4079\n4080 0\n0 4080\n-51 0\n0 -171\n-50 -169\n",
-     24,
-     80,
-     {{0, 0}, {23, 79}},
-     0,
-     ""},
-    {"lone_trailing_number", "100 200 300", 24, 80, {{1, 1}}, 0, ""},
-    {"several_pairs_on_a_line", "510 340 1020 680", 24, 80, {{2, 10}, {4, 20}}, 0, ""},
-    {"pair_split_over_lines", "510\n340\n", 24, 80, {{2, 10}}, 0, ""},
-    {"same_pair_twice", "510 340\n510 340\n", 24, 80, {{2, 10}}, 0, ""},
-    {"empty", "", 24, 80, {}, 0, ""},
-    {"only_white_space", " \t\r\n\v\f\n", 24, 80, {}, 0, ""},
-    {"larger_screen",
-     "4095 4095 0 0 2000 1000 3999 4079",
-     60,
-     200,
-     {{0, 0}, {14, 100}, {59, 199}},
-     0,
-     ""},
-    {"not_an_integer", "510 340\n1020 abc\n", 24, 80, {{2, 10}}, 1, ":2: not an integer: abc\n"},
-    {"out_of_range",
-     "510 340 99999999999 0",
-     24,
-     80,
-     {{2, 10}},
-     1,
-     ":1: integer out of range: 99999999999\n"},
-    {"binary",
-     std::string("510 340\n\0\x01\x1b[2Jbinary", 20),
-     24,
-     80,
-     {{2, 10}},
-     1,
-     ":2: not an integer: \\x00\\x01\\x1b[2Jbinary\n"},
-    {"binary_after_a_pair",
-     "510 340\n\x89PNG\r\n\x1a\n" + std::string(4096, '\xff'),
-     24,
-     80,
-     {{2, 10}},
-     1,
-     ":2: not an integer: \\x89PNG\n"},
-    {"nul_in_a_number",
-     std::string("510 340\n10\0 5", 13),
-     24,
-     80,
-     {{2, 10}},
-     1,
-     ":2: not an integer: 10\\x00\n"},
-    {"control_bytes_in_the_path",
-     "510 340 x",
-     24,
-     80,
-     {{2, 10}},
-     1,
-     ":1: not an integer: x\n",
-     "red\x1b[31m\xff",
-     "red\\x1b[31m\\xff"},
+    {.name = "one_pair", .input = "510 340\n", .marks = {{2, 10}}},
+    {.name = "corners_and_just_outside",
+     .input = "0 0\n4079 4079\n4080 0\n0 4080\n-51 0\n0 -171\n-50 -169\n",
+     .marks = {{0, 0}, {23, 79}}},
+    {.name = "lone_trailing_number", .input = "100 200 300", .marks = {{1, 1}}},
+    {.name = "several_pairs_on_a_line", .input = "510 340 1020 680", .marks = {{2, 10}, {4, 20}}},
+    {.name = "pair_split_over_lines", .input = "510\n340\n", .marks = {{2, 10}}},
+    {.name = "same_pair_twice", .input = "510 340\n510 340\n", .marks = {{2, 10}}},
+    {.name = "empty", .input = ""},
+    {.name = "only_white_space", .input = " \t\r\n\v\f\n"},
+    {.name = "larger_screen",
+     .input = "4095 4095 0 0 2000 1000 3999 4079",
+     .marks = {{0, 0}, {14, 100}, {59, 199}},
+     .rows = 60,
+     .cols = 200},
+    {.name = "not_an_integer",
+     .input = "510 340\n1020 abc\n",
+     .marks = {{2, 10}},
+     .status = 1,
+     .message = ":2: not an integer: abc\n"},
+    {.name = "out_of_range",
+     .input = "510 340 99999999999 0",
+     .marks = {{2, 10}},
+     .status = 1,
+     .message = ":1: integer out of range: 99999999999\n"},
+    {.name = "binary",
+     .input = std::string("510 340\n\0\x01\x1b[2Jbinary", 20),
+     .marks = {{2, 10}},
+     .status = 1,
+     .message = ":2: not an integer: \\x00\\x01\\x1b[2Jbinary\n"},
+    {.name = "binary_after_a_pair",
+     .input = "510 340\n\x89PNG\r\n\x1a\n" + std::string(4096, '\xff'),
+     .marks = {{2, 10}},
+     .status = 1,
+     .message = ":2: not an integer: \\x89PNG\n"},
+    {.name = "nul_in_a_number",
+     .input = std::string("510 340\n10\0 5", 13),
+     .marks = {{2, 10}},
+     .status = 1,
+     .message = ":2: not an integer: 10\\x00\n"},
+    {.name = "control_bytes_in_the_path",
+     .input = "510 340 x",
+     .marks = {{2, 10}},
+     .status = 1,
+     .message = ":1: not an integer: x\n",
+     .file = "red\x1b[31m\xff",
+     .shown = "red\\x1b[31m\\xff"},
 };
 
 // Names the case in test output rather than dumping its bytes.
@@ -93,20 +81,19 @@ TEST_P(plot_test, draws_the_marks_then_blanks_the_screen_and_restores_the_termin
   const std::string file = temp_file(c.file != nullptr ? c.file : c.name, c.input);
   const run_result r = run_captured(trackplot({file}), c.rows, c.cols);
 
-  ASSERT_TRUE(WIFEXITED(r.status));
-  EXPECT_EQ(WEXITSTATUS(r.status), c.status);
+  EXPECT_EQ(shell_status(r.status), c.status);
   const std::string shown = c.shown != nullptr ? temp_dir() + "/" + c.shown : file;
   EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": " + shown) + c.message);
 
   emulator term(c.rows, c.cols);
   term.feed(before_final_clear(r.out));
   EXPECT_TRUE(term.alt_active) << "the plot is drawn on the alternate screen";
-  EXPECT_EQ(term.lines(), picture(c.rows, c.cols, c.marks));
+  EXPECT_THAT(term.lines(), screen_is(picture(c.rows, c.cols, c.marks)));
 
   term.feed(r.out.substr(before_final_clear(r.out).size()));
   EXPECT_TRUE(term.alt_entered);
   EXPECT_FALSE(term.alt_active);
-  EXPECT_EQ(term.lines(), picture(c.rows, c.cols, {}));
+  EXPECT_THAT(term.lines(), screen_is(picture(c.rows, c.cols, {})));
 }
 
 INSTANTIATE_TEST_SUITE_P(cases, plot_test, testing::ValuesIn(plot_cases),
@@ -132,11 +119,10 @@ TEST(plot, huge_inputs_run_to_their_end) {
   };
   for (const auto &c : cases) {
     const run_result r = run_captured(trackplot({temp_file(c.name, c.input)}), 24, 80);
-    EXPECT_EQ(r.status, 0) << c.name;
-    EXPECT_EQ(r.err, "") << c.name;
-    emulator term(24, 80);
-    term.feed(before_final_clear(r.out));
-    EXPECT_EQ(term.lines(), picture(24, 80, c.marks)) << c.name;
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80), screen_is(picture(24, 80, c.marks)));
   }
 }
 
@@ -148,25 +134,22 @@ TEST(plot, reads_a_producer_through_dev_stdin) {
     const char *name;
     std::string producer;
     std::vector<std::pair<int, int>> marks;
-    int status;
-    std::string message; // standard error after "<program>: /dev/stdin"
+    int status = 1;
+    std::string message{}; // standard error after "<program>: /dev/stdin"
   } cases[] = {
       // Two writes with a pause between them, the way a live producer sends.
-      {"two_writes",
-       "printf '510 340\\n'; sleep 0.1; printf '1020 680\\n'",
-       {{2, 10}, {4, 20}},
-       0,
-       ""},
-      {"endless_number",
-       "printf '510 340 '; yes 1 | tr -d '\\n'",
-       {{2, 10}},
-       1,
-       ":1: integer out of range: " + std::string(32, '1') + "...\n"},
-      {"forty_digits_then_endless_letters",
-       "printf '510 340 %040d' 0; yes a | tr -d '\\n'",
-       {{2, 10}},
-       1,
-       ":1: not an integer: " + zeros + "...\n"},
+      {.name = "two_writes",
+       .producer = "printf '510 340\\n'; sleep 0.1; printf '1020 680\\n'",
+       .marks = {{2, 10}, {4, 20}},
+       .status = 0},
+      {.name = "endless_number",
+       .producer = "printf '510 340 '; yes 1 | tr -d '\\n'",
+       .marks = {{2, 10}},
+       .message = ":1: integer out of range: " + std::string(32, '1') + "...\n"},
+      {.name = "forty_digits_then_endless_letters",
+       .producer = "printf '510 340 %040d' 0; yes a | tr -d '\\n'",
+       .marks = {{2, 10}},
+       .message = ":1: not an integer: " + zeros + "...\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
@@ -174,12 +157,9 @@ TEST(plot, reads_a_producer_through_dev_stdin) {
     const std::string pipeline =
         "{ " + c.producer + "; } | timeout 20 " + std::string(TRACKPLOT_PATH) + " /dev/stdin";
     const run_result r = run_captured({"/bin/sh", "-c", pipeline}, 24, 80);
-    ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), c.status);
+    EXPECT_EQ(shell_status(r.status), c.status);
     EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": /dev/stdin" + c.message));
-    emulator term(24, 80);
-    term.feed(before_final_clear(r.out));
-    EXPECT_EQ(term.lines(), picture(24, 80, c.marks));
+    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80), screen_is(picture(24, 80, c.marks)));
   }
 }
 
@@ -191,15 +171,14 @@ TEST(plot, the_path_defaults_to_car3_txt_and_further_arguments_are_ignored) {
       {{}, {2, 10}}, {{"car3.txt", "other.txt"}, {2, 10}}, {{"other.txt", "car3.txt"}, {4, 20}}};
   for (const auto &[args, mark] : cases) {
     const run_result r = run_captured(trackplot(args), 24, 80, dir);
+    SCOPED_TRACE(testing::PrintToString(args));
     EXPECT_EQ(r.status, 0);
-    emulator term(24, 80);
-    term.feed(before_final_clear(r.out));
-    EXPECT_EQ(term.lines(), picture(24, 80, {mark})) << testing::PrintToString(args);
+    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80), screen_is(picture(24, 80, {mark})));
   }
 }
 
 TEST(plot, a_file_that_cannot_be_plotted_leaves_the_terminal_untouched) {
-  const std::string empty_dir = temp_dir() + "/empty";
+  const std::string empty_dir = temp_dir() + "/empty_dir";
   std::filesystem::create_directory(empty_dir);
   const std::string points = temp_file("points_for_no_output", "510 340\n");
   const std::string no_output = ": standard output: Bad file descriptor\n";
@@ -219,7 +198,7 @@ TEST(plot, a_file_that_cannot_be_plotted_leaves_the_terminal_untouched) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.message);
     const run_result r = run_captured(c.argv, 24, 80, empty_dir);
-    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
+    EXPECT_EQ(shell_status(r.status), 1);
     EXPECT_EQ(r.err, TRACKPLOT_PATH + c.message);
     EXPECT_EQ(r.out, "");
   }
@@ -229,13 +208,13 @@ TEST(plot, a_read_error_is_reported_and_the_terminal_restored) {
   // A process's memory read from offset 0 is its address 0, which Linux never maps (mmap_min_addr
   // keeps the lowest page free), so the first read fails with EIO on every Linux.
   const run_result r = run_captured(trackplot({"/proc/self/mem"}), 24, 80);
-  EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
+  EXPECT_EQ(shell_status(r.status), 1);
   EXPECT_EQ(r.err, TRACKPLOT_PATH + std::string(": /proc/self/mem: Input/output error\n"));
   emulator term(24, 80);
   term.feed(r.out);
   EXPECT_TRUE(term.alt_entered);
   EXPECT_FALSE(term.alt_active);
-  EXPECT_EQ(term.lines(), picture(24, 80, {}));
+  EXPECT_THAT(term.lines(), screen_is(picture(24, 80, {})));
 }
 
 // A terminal that curses cannot drive is left untouched, and the message says why, showing the
@@ -254,7 +233,7 @@ TEST(plot, a_terminal_that_cannot_show_the_plot_is_left_untouched) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.message);
     const run_result r = run_captured(trackplot({file}), 24, 80, "", c.term);
-    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1);
+    EXPECT_EQ(shell_status(r.status), 1);
     EXPECT_EQ(r.err, TRACKPLOT_PATH + (": " + c.message) + "\n");
     EXPECT_EQ(r.out, "");
   }

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <poll.h>
 #include <pty.h>
+#include <spawn.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -175,6 +177,12 @@ std::string before_final_clear(const std::string &out) {
   return at == std::string::npos ? out : out.substr(0, at);
 }
 
+std::vector<std::string> screen_before_final_clear(const std::string &out, int rows, int cols) {
+  emulator term(rows, cols);
+  term.feed(before_final_clear(out));
+  return term.lines();
+}
+
 std::string temp_dir() {
   static const scratch_dir dir{[] {
     std::string pattern = (std::filesystem::temp_directory_path() / "trackplot-XXXXXX").string();
@@ -197,34 +205,52 @@ std::vector<std::string> trackplot(const std::vector<std::string> &args) {
   return argv;
 }
 
+pid_t spawn(const std::vector<std::string> &argv, std::vector<std::string> env,
+            const std::string &input, int out, int err, const std::string &cwd) {
+  for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS"})
+    if (const char *value = std::getenv(name))
+      env.push_back(std::string(name) + "=" + value);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDWR, 0);
+  posix_spawn_file_actions_adddup2(&actions, out < 0 ? 0 : out, 1);
+  posix_spawn_file_actions_adddup2(&actions, err < 0 ? 0 : err, 2);
+  if (!cwd.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none;
+  sigset_t all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = -1;
+  const int failed = posix_spawn(&pid, argv[0].c_str(), &actions, &attr, c_strings(argv).data(),
+                                 c_strings(env).data());
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0)
+    throw std::runtime_error("cannot start " + argv[0]);
+  return pid;
+}
+
+int shell_status(int status) {
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
 run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
                         const std::string &cwd, const std::string &term) {
   int out[2];
   int err[2];
-  if (pipe(out) != 0 || pipe(err) != 0)
+  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
     throw std::runtime_error("pipe failed");
   std::vector<std::string> env{"LINES=" + std::to_string(rows), "COLUMNS=" + std::to_string(cols)};
   if (!term.empty())
     env.push_back("TERM=" + term);
-  // The sanitizers' settings of a sanitized build reach the programs it runs.
-  for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS"})
-    if (const char *value = std::getenv(name))
-      env.push_back(std::string(name) + "=" + value);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // In a session of its own, the program shares no terminal with whoever runs the tests.
-    setsid();
-    const int null = open("/dev/null", O_RDONLY);
-    if (null < 0)
-      _exit(127);
-    dup2(null, 0);
-    dup2(out[1], 1);
-    dup2(err[1], 2);
-    if (!cwd.empty() && chdir(cwd.c_str()) != 0)
-      _exit(127);
-    execve(argv[0].c_str(), c_strings(argv).data(), c_strings(env).data());
-    _exit(127);
-  }
+  const pid_t pid = spawn(argv, env, "/dev/null", out[1], err[1], cwd);
   close(out[1]);
   close(err[1]);
   run_result r{};
@@ -248,30 +274,20 @@ pty_run::~pty_run() {
     close(slave);
 }
 
-void start_on_pty(pty_run *run, const std::vector<std::string> &argv) {
+void start_on_pty(pty_run *run, const std::vector<std::string> &argv,
+                  const std::vector<std::string> &env) {
   int rows = 0;
   int cols = 0;
   vterm_get_size(run->term.vt, &rows, &cols);
   winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
   if (openpty(&run->master, &run->slave, nullptr, nullptr, &size) != 0)
     throw std::runtime_error("openpty failed");
+  fcntl(run->master, F_SETFD, FD_CLOEXEC);
+  fcntl(run->slave, F_SETFD, FD_CLOEXEC);
   tcgetattr(run->slave, &run->before);
-  const std::vector<std::string> env{"TERM=xterm-256color"};
-  run->pid = fork();
-  if (run->pid == 0) {
-    // As a shell starts a job in the foreground: whatever the tests inherited, the signals a
-    // terminal sends take their default actions.
-    for (const int sig : {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU})
-      signal(sig, SIG_DFL);
-    setsid();
-    ioctl(run->slave, TIOCSCTTY, 0);
-    dup2(run->slave, 0);
-    dup2(run->slave, 1);
-    dup2(run->slave, 2);
-    close(run->master);
-    execve(argv[0].c_str(), c_strings(argv).data(), c_strings(env).data());
-    _exit(127);
-  }
+  std::vector<std::string> all{"TERM=xterm-256color"};
+  all.insert(all.end(), env.begin(), env.end());
+  run->pid = spawn(argv, all, ptsname(run->master));
 }
 
 void resize_pty(pty_run *run, int rows, int cols) {
@@ -293,9 +309,10 @@ bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms)
   return true;
 }
 
-bool wait_for_screen(pty_run *run, const std::vector<std::string> &want, int timeout_ms) {
-  const auto shown = [&] { return run->term.lines() == want; };
-  return wait_until(run, shown, timeout_ms);
+void wait_for(pty_run *run, int ms) {
+  const long long until = now_ms() + ms;
+  wait_until(
+      run, [&] { return now_ms() >= until; }, ms + 1000);
 }
 
 bool shows(const emulator &term, const std::string &text) {
@@ -321,4 +338,21 @@ int finish(pty_run *run, int timeout_ms) {
   while (pump(run, 50)) {
   }
   return status;
+}
+
+process_info process(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  // The fields from the third on follow the command's name, which may hold anything.
+  const std::size_t at = line.rfind(") ");
+  if (at == std::string::npos)
+    return {};
+  std::istringstream fields(line.substr(at + 2));
+  std::vector<std::string> f;
+  for (std::string field; fields >> field;)
+    f.push_back(field);
+  if (f.size() < 50)
+    return {};
+  return {f[0][0], std::stoull(f[29]), std::stoull(f[31]), std::stoi(f[49])};
 }

@@ -1,7 +1,9 @@
-// Running the built trackplot and reading back what a terminal shows of its output.
+// Running the built programs and reading back what a terminal shows of their output.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <gmock/gmock.h>
 #include <string>
 #include <sys/types.h>
 #include <termios.h>
@@ -32,9 +34,22 @@ std::vector<std::string> picture(int rows, int cols, const std::vector<std::pair
 // The output up to the clear that blanks the screen before the terminal is handed back.
 std::string before_final_clear(const std::string &out);
 
+// What a terminal of that size shows of the output just before the final clear.
+std::vector<std::string> screen_before_final_clear(const std::string &out, int rows, int cols);
+
 // A file holding the text, in a folder of this test run's own.
 std::string temp_file(const std::string &name, const std::string &text);
 std::string temp_dir();
+
+// Starts argv with env as its whole environment, and the sanitizers' settings, in a session of its
+// own, as a shell starts a job in the foreground: every signal at its default action and none
+// blocked. Standard input is the file opened at input, which becomes the controlling terminal
+// where it is one; standard output and error are out and err, or standard input where -1.
+pid_t spawn(const std::vector<std::string> &argv, std::vector<std::string> env,
+            const std::string &input, int out = -1, int err = -1, const std::string &cwd = "");
+
+// A waitpid status as a shell shows it: the exit status, or 128 and the signal that ended it.
+int shell_status(int status);
 
 struct run_result {
   int status; // as waitpid gives it
@@ -42,9 +57,8 @@ struct run_result {
   std::string err;
 };
 
-// Runs a program in a session of its own, with no controlling terminal, TERM, LINES and COLUMNS
-// set, standard output and error captured and standard input from /dev/null. An empty term leaves
-// TERM unset.
+// Runs a program with no controlling terminal, TERM, LINES and COLUMNS set, standard output and
+// error captured and standard input from /dev/null. An empty term leaves TERM unset.
 run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
                         const std::string &cwd = "", const std::string &term = "xterm-256color");
 
@@ -63,8 +77,9 @@ struct pty_run {
   ~pty_run();
 };
 
-// Starts argv on the pseudo-terminal as its controlling terminal.
-void start_on_pty(pty_run *run, const std::vector<std::string> &argv);
+// Starts argv on the pseudo-terminal as its controlling terminal, with TERM and env set.
+void start_on_pty(pty_run *run, const std::vector<std::string> &argv,
+                  const std::vector<std::string> &env = {});
 
 // Gives the pseudo-terminal and the emulator a new size, as a terminal window does when it is
 // resized; the kernel tells the program.
@@ -73,11 +88,31 @@ void resize_pty(pty_run *run, int rows, int cols);
 // Reads the program's output until done() holds or the time runs out; returns done().
 bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms = 5000);
 
-// Reads the program's output until the screen shows the picture or the time runs out.
-bool wait_for_screen(pty_run *run, const std::vector<std::string> &want, int timeout_ms = 5000);
+// Reads the program's output for that long.
+void wait_for(pty_run *run, int ms);
 
 // Whether some line of the screen holds the text.
 bool shows(const emulator &term, const std::string &text);
 
 // Waits for the program to end, reading all it wrote; returns its waitpid status.
 int finish(pty_run *run, int timeout_ms = 10000);
+
+// What /proc shows of a process.
+struct process_info {
+  char state;            // 'T' while it is stopped, 'Z' ended and not waited for, '\0' gone
+  std::uint64_t blocked; // the signals it blocks, bit n - 1 for signal n
+  std::uint64_t caught;  // and those it has a handler for
+  int exit_status;       // as waitpid gives it, once it has ended
+};
+process_info process(pid_t pid);
+
+// A screen as the picture shows it; a mismatch names the first row that differs.
+inline auto screen_is(const std::vector<std::string> &want) {
+  return testing::ElementsAreArray(want);
+}
+
+// A program on a pseudo-terminal whose screen comes to show the picture before the time runs out.
+MATCHER_P(comes_to_show, want, "comes to show the screen wanted") {
+  wait_until(arg, [&] { return arg->term.lines() == want; });
+  return testing::ExplainMatchResult(screen_is(want), arg->term.lines(), result_listener);
+}
