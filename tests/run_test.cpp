@@ -88,6 +88,7 @@ TEST_P(plot_test, draws_the_marks_then_blanks_the_screen_and_restores_the_termin
   emulator term(c.rows, c.cols);
   term.feed(before_final_clear(r.out));
   EXPECT_TRUE(term.alt_active) << "the plot is drawn on the alternate screen";
+  EXPECT_THAT(r.out, testing::HasSubstr("\x1b[?1h\x1b=")) << "function keys send single codes";
   EXPECT_THAT(term.lines(), screen_is(picture(c.rows, c.cols, c.marks)));
 
   term.feed(r.out.substr(before_final_clear(r.out).size()));
