@@ -27,6 +27,8 @@ namespace {
 struct program {
   std::string name;
   std::string path;
+  std::vector<std::string> before{}; // arguments before the input's path
+  std::vector<std::string> after{};  // and after it
 };
 
 struct sample {
@@ -53,7 +55,7 @@ double median(std::vector<double> v) {
 // On a terminal, it is a new pseudo-terminal of the given size, and the master side is returned.
 // Off one, the output goes to /dev/null, the size is given by LINES and COLUMNS, and -1 is
 // returned: what is measured then is the reading, and the updates that change the screen.
-int spawn(const char *path, const std::string &input, int rows, int cols, bool on_terminal,
+int spawn(const program &prog, const std::string &input, int rows, int cols, bool on_terminal,
           const char *count_file, pid_t *pid) {
   int master = -1;
   int slave = -1;
@@ -89,8 +91,14 @@ int spawn(const char *path, const std::string &input, int rows, int cols, bool o
       env.insert(env.end(),
                  {const_cast<char *>(lines.c_str()), const_cast<char *>(columns.c_str())});
     env.push_back(nullptr);
-    char *argv[] = {const_cast<char *>(path), const_cast<char *>(input.c_str()), nullptr};
-    execve(path, argv, env.data());
+    std::vector<std::string> args = prog.before;
+    args.push_back(input);
+    args.insert(args.end(), prog.after.begin(), prog.after.end());
+    std::vector<char *> argv{const_cast<char *>(prog.path.c_str())};
+    for (std::string &arg : args)
+      argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execve(prog.path.c_str(), argv.data(), env.data());
     _exit(127);
   }
   close(slave);
@@ -112,8 +120,7 @@ sample run_once(const program &prog, const std::string &input, int rows, int col
   const std::string count_file = scratch + "/refreshes";
   const double start = now();
   pid_t pid = -1;
-  const int master =
-      spawn(prog.path.c_str(), input, rows, cols, on_terminal, count_file.c_str(), &pid);
+  const int master = spawn(prog, input, rows, cols, on_terminal, count_file.c_str(), &pid);
   static char buf[1 << 20];
   // Off a terminal, the bytes are not counted.
   double bytes = on_terminal ? 0 : -1;
@@ -199,7 +206,7 @@ void bench_latency(const program &prog, const std::string &scratch) {
     std::exit(1);
   }
   pid_t pid = -1;
-  const int master = spawn(prog.path.c_str(), fifo, 24, 80, true, "/dev/null", &pid);
+  const int master = spawn(prog, fifo, 24, 80, true, "/dev/null", &pid);
   const int writer = open(fifo.c_str(), O_WRONLY);
   char buf[65536];
   // Whatever the start-up sends comes first.
@@ -279,6 +286,10 @@ int main(int argc, char **argv) {
   // differ; a few thousand pairs fill most of them.
   for (const auto &[rows, pairs] : {std::pair{1000, 5000L}, std::pair{4096, 4000L}})
     bench_case(programs, "random", pairs, rows, 200, true, runs, dir, scratch);
+  // onscale on a GPS log, time,lat,lon,ele, beside the plainest extraction of its two columns.
+  const std::vector<program> scaling{{"mawk", "/usr/bin/mawk", {"-F,", "{ print $3, $2 }"}},
+                                     {"onscale", ONSCALE_PATH, {}, {"lon", "lat"}}};
+  bench_case(scaling, "gps", counts.front(), 24, 80, false, runs, dir, scratch);
   for (const program &prog : programs)
     bench_latency(prog, scratch);
   unlink((scratch + "/refreshes").c_str());

@@ -1,18 +1,21 @@
 // Writes benchmark inputs, COUNT pairs to standard output: "lap", a noisy circuit, 2000 samples a
 // lap; "recording", the same circuit without noise, 100,000 samples a lap, as an acquisition
-// system records it, so that a pair almost always falls in the cell of the one before; or
-// "random", uniform pairs over the full scale.
+// system records it, so that a pair almost always falls in the cell of the one before; "random",
+// uniform pairs over the full scale; or "gps", a GPS log of COUNT lines, time,lat,lon,ele, a
+// second apart round a loop of a few kilometres.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <random>
 
 int main(int argc, char **argv) {
   const bool random = argc == 3 && std::strcmp(argv[1], "random") == 0;
   const bool recording = argc == 3 && std::strcmp(argv[1], "recording") == 0;
-  if (argc != 3 || (!random && !recording && std::strcmp(argv[1], "lap") != 0)) {
-    std::fprintf(stderr, "usage: %s lap|recording|random COUNT\n", argv[0]);
+  const bool gps = argc == 3 && std::strcmp(argv[1], "gps") == 0;
+  if (argc != 3 || (!random && !recording && !gps && std::strcmp(argv[1], "lap") != 0)) {
+    std::fprintf(stderr, "usage: %s lap|recording|random|gps COUNT\n", argv[0]);
     return 2;
   }
   const long per_lap = recording ? 100000 : 2000;
@@ -21,7 +24,20 @@ int main(int argc, char **argv) {
   std::uniform_int_distribution<int> any(0, 4095);
   std::uniform_real_distribution<double> noise(-12.0, 12.0);
   const double pi = std::acos(-1.0);
+  if (gps)
+    std::puts("time,lat,lon,ele");
   for (long i = 0; i < count; ++i) {
+    if (gps) {
+      const std::time_t at = 1796822400 + i;
+      std::tm t{};
+      gmtime_r(&at, &t);
+      const double a = 2 * pi * static_cast<double>(i % 3600) / 3600;
+      std::printf("%04d-%02d-%02dT%02d:%02d:%02dZ,%.7f,%.7f,%.1f\n", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
+                  46.52 + 0.01 * std::sin(a) + noise(gen) * 1e-6, 6.63 + 0.02 * std::cos(a),
+                  400 + 30 * std::sin(3 * a));
+      continue;
+    }
     if (random) {
       const int x = any(gen);
       std::printf("%d %d\n", x, any(gen));

@@ -9,7 +9,17 @@
 
 namespace {
 
-// Writes n bytes that came from outside the program the way messages show them.
+// "<prog>: <before><outside><after>", with outside shown safely.
+void report(FILE *out, const char *prog, const char *before, const char *outside,
+            const char *after) {
+  write_shown(out, prog, std::strlen(prog));
+  std::fprintf(out, ": %s", before);
+  write_shown(out, outside, std::strlen(outside));
+  std::fputs(after, out);
+}
+
+} // namespace
+
 void write_shown(FILE *out, const char *text, std::size_t n) {
   for (std::size_t at = 0; at < n;) {
     std::size_t printable = at;
@@ -22,17 +32,6 @@ void write_shown(FILE *out, const char *text, std::size_t n) {
     at = printable + 1;
   }
 }
-
-// "<prog>: <before><outside><after>", with outside shown safely.
-void report(FILE *out, const char *prog, const char *before, const char *outside,
-            const char *after) {
-  write_shown(out, prog, std::strlen(prog));
-  std::fprintf(out, ": %s", before);
-  write_shown(out, outside, std::strlen(outside));
-  std::fputs(after, out);
-}
-
-} // namespace
 
 void report_error(const char *what, int error) {
   std::fprintf(stderr, "%s: %s\n", what, std::strerror(error));

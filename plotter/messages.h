@@ -7,6 +7,9 @@
 
 #include <cstdio>
 
+// Writes n bytes that came from outside the program the way messages show them.
+void write_shown(FILE *out, const char *text, std::size_t n);
+
 // "<what>: <the system's text for error>", as perror writes it.
 void report_error(const char *what, int error);
 

@@ -1,16 +1,16 @@
 #!/bin/sh
-# Installs a build under a scratch root through DESTDIR and checks that the program, its compressed
-# manual page, its copyright and changelog and its examples land where a Debian system looks for
-# them, and nothing else does; and that the examples work from there.
+# Installs a build under a scratch root through DESTDIR and checks that both programs, their
+# compressed manual pages, the copyright and changelog and the examples land where a Debian system
+# looks for them, and nothing else does; and that the examples work from there.
 set -eu
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 DESTDIR=$root cmake --install "$1" --prefix /usr >/dev/null
 found=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
 doc=./usr/share/doc/trackplot
-want="./usr/bin/trackplot $doc/changelog.gz $doc/copyright $doc/examples/README.md \
-$doc/examples/lap.txt $doc/examples/onscale $doc/examples/spiral.txt $doc/examples/track.csv \
-./usr/share/man/man1/trackplot.1.gz "
+want="./usr/bin/onscale ./usr/bin/trackplot $doc/changelog.gz $doc/copyright \
+$doc/examples/README.md $doc/examples/lap.txt $doc/examples/spiral.txt $doc/examples/track.csv \
+./usr/share/man/man1/onscale.1.gz ./usr/share/man/man1/trackplot.1.gz "
 [ "$found" = "$want" ] || {
   echo "installed: $found"
   exit 1
@@ -24,7 +24,7 @@ for track in lap spiral; do
   LINES=24 COLUMNS=80 TERM=xterm "$root/usr/bin/trackplot" "$root/$doc/examples/$track.txt" >/dev/null
 done
 printf 'lat,lon\n-33.9,151.2\n48.86,2.35\n' >"$root/points.csv"
-scaled=$(LINES=24 COLUMNS=80 "$root/$doc/examples/onscale" "$root/points.csv" 2 1 | tr '\n' ' ')
+scaled=$(LINES=24 COLUMNS=80 "$root/usr/bin/onscale" "$root/points.csv" 2 1 | tr '\n' ' ')
 [ "$scaled" = "4079 4079 0 0 " ] || {
   echo "onscale gave: $scaled"
   exit 1
@@ -33,4 +33,4 @@ scaled=$(LINES=24 COLUMNS=80 "$root/$doc/examples/onscale" "$root/points.csv" 2 
 # and trackplot, on the PATH, and none of the source tree's paths.
 cd "$root/$doc/examples"
 ! grep -n 'build/release/trackplot\|examples/' README.md || exit 1
-[ "$(LINES=24 COLUMNS=80 ./onscale track.csv 2 1 | wc -l)" -eq 361 ] || exit 1
+[ "$(LINES=24 COLUMNS=80 "$root/usr/bin/onscale" -m track.csv lon lat | wc -l)" -eq 361 ] || exit 1

@@ -1,6 +1,10 @@
 #!/bin/sh
-# The manual page must format without a single warning, and name the project's version, as read
+# Each manual page must format without a single warning, and name the project's version, as read
 # from the source tree too.
-out=$(groff -ww -mandoc -z "$1" 2>&1) || exit 1
-[ -z "$out" ] || { printf '%s\n' "$out"; exit 1; }
-head -n 1 "$1" | grep -qF "\"trackplot $2\"" || { echo "not version $2: $(head -n 1 "$1")"; exit 1; }
+version=$1
+shift
+for page; do
+  out=$(groff -ww -mandoc -z "$page" 2>&1) || exit 1
+  [ -z "$out" ] || { printf '%s: %s\n' "$page" "$out"; exit 1; }
+  head -n 1 "$page" | grep -qF "\"trackplot $version\"" || { echo "not version $version: $page"; exit 1; }
+done

@@ -1,13 +1,18 @@
 #!/bin/sh
-# onscale reads the CSV files that spreadsheets write, and five cities give the very same pairs in
-# each of them; where it cannot help it prints nothing, says why on one line, and fails.
+# onscale reads the exports people have: five cities give the very same pairs from each of them.
+# It counts the lines it leaves out, and where it cannot help it says why and fails.
 set -u
 onscale=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+cd "$dir" || exit 1
 export LINES=24 COLUMNS=80
 failed=0
-# A file of the five cities, its fields separated by $1, with $2 as the decimal mark.
+fail() {
+  echo "$*"
+  failed=1
+}
+# The five cities, their fields separated by $1, with $2 as the decimal mark.
 cities() {
   printf "name$1lat$1lon\n"
   for city in "Lisbon 38 7223 -9 1393" "Paris 48 8566 2 3522" "Berlin 52 5200 13 4050" \
@@ -16,29 +21,85 @@ cities() {
     printf "%s$1%s$2%s$1%s$2%s\n" "$3" "$4" "$5" "$6" "$7"
   done
 }
-cities , . >"$dir/plain.csv"
-want=$("$onscale" "$dir/plain.csv" 3 2)
-[ "$(echo "$want" | wc -l)" -eq 5 ] || { echo "plain.csv gave: $want"; failed=1; }
-cities ';' , >"$dir/semicolons.csv"
-cities '\t' . >"$dir/tabs.tsv"
-cities '   ' . >"$dir/blanks.txt"
-cities , . | sed 's/^\([A-Z][a-z]*\),/"\1, Europe",/; s/,\([-0-9.]*\)$/,"\1"/' >"$dir/quoted.csv"
-cities , . | sed 's/$/\r/' >"$dir/windows.csv"
-for variant in semicolons.csv tabs.tsv blanks.txt quoted.csv windows.csv; do
-  got=$("$onscale" "$dir/$variant" 3 2)
-  [ "$got" = "$want" ] || { echo "$variant gave: $got"; failed=1; }
+cities , . >plain.csv
+want=$("$onscale" plain.csv 3 2)
+[ "$(echo "$want" | wc -l)" -eq 5 ] || fail "plain.csv gave: $want"
+cities ';' , >semicolons.csv
+cities '\t' . >tabs.tsv
+cities '   ' . >blanks.txt
+cities , . | sed 's/^\([A-Z][a-z]*\),/"\1, Europe",/; s/,\([-0-9.]*\)$/,"\1"/' >quoted.csv
+cities , . | sed 's/$/\r/' >windows.csv
+cities , . | sed '1s/^/\xef\xbb\xbf/' >marked.csv
+{ echo "# exported, with care"; cities ';' ,; } >commented.csv
+for variant in semicolons.csv tabs.tsv blanks.txt quoted.csv windows.csv marked.csv commented.csv; do
+  got=$("$onscale" "$variant" 3 2)
+  [ "$got" = "$want" ] || fail "$variant gave: $got"
 done
-printf 'a b\nc d\n' >"$dir/words.txt"
-while IFS='|' read -r file columns message; do
-  out=$("$onscale" "$dir/$file" $columns 2>"$dir/err")
-  status=$?
-  if [ $status -ne 1 ] || [ -n "$out" ] || [ "$(cat "$dir/err")" != "onscale: $dir/$message" ]; then
-    echo "$file $columns: status $status, printed '$out', said '$(cat "$dir/err")'"
-    failed=1
+[ "$("$onscale" plain.csv lon lat)" = "$want" ] || fail "columns named lon and lat"
+[ "$(cat plain.csv | "$onscale" - 3 2)" = "$want" ] || fail "plain.csv through a pipe"
+"$onscale" --help | grep -q '^usage: onscale' || fail "--help"
+# Each row: the input, as printf's %b writes it, into a file named "in"; the arguments; the pairs
+# written, on one line; what standard error says after "onscale: in, columns X and Y: "; the status.
+while IFS='|' read -r input args pairs message status; do
+  printf '%b' "$input" >in
+  # shellcheck disable=SC2086
+  "$onscale" $args >out 2>err
+  got=$?
+  out=$(tr '\n' ' ' <out)
+  said=$(head -n 1 err | sed 's/^onscale: [^:]*, columns [^:]* and [^:]*: //')
+  if [ "$got" -ne "$status" ] || [ "$out" != "$pairs" ] || [ "$said" != "$message" ]; then
+    fail "$input / $args: status $got, wrote '$out', said '$(cat err)'"
   fi
-done <<TABLE
-missing.csv|3 2|missing.csv, columns 3 and 2: no such file
-plain.csv|3 5|plain.csv, columns 3 and 5: column 5 is past the last field; lines have 3 at most
-words.txt|1 2|words.txt, columns 1 and 2: no line has numbers in both
+done <<'TABLE'
+x;y\n1.550,00;1\n2.000,50;2\n1.775,25;3\n|in|0 4079 4079 2040 2039 0 ||0
+x;y\n1\0302\0240000,2;1\n2\0342\0200\0257000,5;2\n1 500,0;3\n|in|0 4079 4079 2040 2038 0 ||0
+x,y\n"1,234.5",1\n"2,000",2\n|in|0 4079 4079 0 ||0
+x;y\n"1,5";1\n"2.5";2\n|in|2039 2040 |1 line left out: line 3, column 1: not a number: 2.5|0
+x;y\n1.500;1\n2.000;2\n3.000;3\n|-d . in|0 4079 1359 2040 4079 0 ||0
+\0357\0273\02771,2\n3,4\n|in|0 4079 4079 0 ||0
+# Sensor A, firmware 1.2\n1 2\n3 4\n|in|0 4079 4079 0 ||0
+t,ele\n10,1\n20,5\n30,3\n|in 0 ele|0 4079 2039 0 4079 2040 ||0
+1 2\nx 3\n4 5\n5\n|in|0 4079 4079 0 |2 lines left out; the first, line 2, column 1: not a number: x|0
+1e999 1\n1 2\n2 3\n|in|0 4079 4079 0 |1 line left out: line 1, column 1: not finite: 1e999|0
+1e308 1\n-1e308 2\n0 3\n|in|4079 4079 0 2040 2039 0 ||0
+-2 0\n0 50\n2 100\n3 50\n|-x -2:2 -y 0:100 in|0 4079 2039 2040 4079 0 |1 line left out: line 4, column 1: outside the range given: 3|0
+0 0\n2 1\n|-e in|0 3740 4079 340 ||0
+0 0\n2 1\n|-m in|0 3740 4079 340 ||0
+10 91\n20 50\n30 60\n|-m in|1337 4079 2741 0 |1 line left out: line 1, column 2: not a latitude: 91|0
+a b\nc d\n|in||no line has numbers in both; the first, line 2, column 1: not a number: c|1
+name,lat,lon\nx,1,2\n|in 3 5||column 5 is past the last field; lines have 3 at most|1
+lat,lon\n1,2\n|in lon height||no column is named height in line 1|1
+1 2\n|missing.csv||no such file|1
+1 2\n|-x 2:1 -y 0:1 in||onscale: -x takes MIN:MAX: 2:1|2
+1 2\n|in 2||onscale: give both columns or neither|2
 TABLE
+# A name that looks like an assignment is a file's, and one with control bytes is shown safely.
+cp plain.csv xcol=2
+[ "$("$onscale" xcol=2 3 2)" = "$want" ] || fail "a file named xcol=2"
+"$onscale" "$(printf 'no\033]2;TITLE\a\033[31m.csv')" 2>err
+grep -qxF 'onscale: no\x1b]2;TITLE\x07\x1b[31m.csv, columns 1 and 2: no such file' err ||
+  fail "escapes: $(cat err)"
+# A ring 1 km across at latitude 60 is round on a map, to within a cell twice as high as wide.
+awk 'BEGIN { pi = atan2(0, -1); for (i = 0; i < 360; i++) printf "%.7f %.7f\n",
+  10 + 0.009 * cos(pi * i / 180) / cos(pi / 3), 60 + 0.009 * sin(pi * i / 180) }' >ring
+"$onscale" -m ring | awk '{ c[int($1 / 51)]; r[int($2 / 170)] }
+  END { for (k in c) w++; for (k in r) h++; exit !(w - 2 * h <= 2 && 2 * h - w <= 2) }' ||
+  fail "a ring on a map is not round"
+# Where the terminal reports no size and LINES and COLUMNS are not numbers, 80x24 is taken.
+[ "$(LINES=0 COLUMNS=x "$onscale" plain.csv 3 2 </dev/null)" = "$want" ] || fail "no size"
+# A quoted field of 16 MB is read in time proportional to it, like any other.
+{ printf 'a,"'; head -c 16000000 /dev/zero | tr '\0' x; printf '"\n1,2\n3,4\n'; } >long.csv
+[ "$("$onscale" long.csv | tr '\n' ' ')" = "0 4079 4079 0 " ] || fail "a long quoted field"
+# With both ranges, each pair comes out within a tenth of a second of its line.
+mkfifo feed
+"$onscale" -x 0:10 -y 0:10 feed >streamed &
+exec 3>feed
+for line in "0 0" "10 10"; do
+  before=$(wc -l <streamed)
+  echo "$line" >&3
+  sleep 0.1
+  [ "$(wc -l <streamed)" -gt "$before" ] || fail "no pair within 0.1 s of '$line'"
+done
+exec 3>&-
+wait
 exit $failed
