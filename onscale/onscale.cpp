@@ -133,7 +133,12 @@ int take_header(onscale_state *st, const char *line, std::size_t len) {
         begin_message(st);
         std::fputs("no column is named ", stderr);
         write_shown(stderr, st->column_arg[axis], std::strlen(st->column_arg[axis]));
-        std::fputs(" in line 1\n", stderr);
+        std::fprintf(stderr, "; line %ld names ", st->line);
+        for (std::size_t k = 0; k < names.size(); ++k) {
+          std::fputs(k > 0 ? ", " : "", stderr);
+          write_shown(stderr, names[k].data(), names[k].size());
+        }
+        std::fputs("\n", stderr);
         return -1;
       }
       if (st->column[axis] < 0)

@@ -68,7 +68,7 @@ t,ele\n10,1\n20,5\n30,3\n|in 0 ele|0 4079 2039 0 4079 2040 ||0
 10 91\n20 50\n30 60\n|-m in|1337 4079 2741 0 |1 line left out: line 1, column 2: not a latitude: 91|0
 a b\nc d\n|in||no line has numbers in both; the first, line 2, column 1: not a number: c|1
 name,lat,lon\nx,1,2\n|in 3 5||column 5 is past the last field; lines have 3 at most|1
-lat,lon\n1,2\n|in lon height||no column is named height in line 1|1
+# a header\nlat,lon\n1,2\n|in lon height||no column is named height; line 2 names lat, lon|1
 1 2\n|missing.csv||no such file|1
 1 2\n|-x 2:1 -y 0:1 in||onscale: -x takes MIN:MAX: 2:1|2
 1 2\n|in 2||onscale: give both columns or neither|2
