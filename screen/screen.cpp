@@ -24,8 +24,8 @@ int terminal_fd() {
 
 // Stops the process until its process group is the terminal's foreground process group, as the
 // kernel stops a background job that sets the terminal's modes, with SIGTTOU; in the foreground,
-// or with no terminal to draw on, it goes straight on. While it waits, the blocked signals that
-// the record names are let through: from the background there is nothing of the terminal's to
+// or with no terminal to draw on, it goes straight on. While it waits, the signals the record
+// names for the wait are unblocked: from the background there is nothing of the terminal's to
 // hand back.
 void wait_for_foreground(const plot_state *ps) {
   const int fd = terminal_fd();
@@ -39,9 +39,8 @@ void wait_for_foreground(const plot_state *ps) {
 }
 
 // Keys typed during the run were never read; left queued, the shell would read and run them. They
-// wait on the controlling terminal, which neither standard input nor standard output need be. They
-// are the foreground job's alone: one in the background leaves them, and would be stopped if it
-// tried.
+// wait on the controlling terminal, which neither standard input nor standard output need be. A
+// process outside the foreground process group leaves them to the shell: SIGTTOU would stop it.
 void discard_typed_keys() {
   const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (tty < 0)
@@ -53,9 +52,9 @@ void discard_typed_keys() {
 
 // A signal key throws away what waits to be written to the terminal, unless told not to. Linux
 // makes that room without waking a writer that waits for it, and the signal that would wake it is
-// held back: a run blocked writing to a terminal that is behind would sleep for good. Kept, the
-// output drains, and the run takes the signal between two pairs. Curses keeps the flag in the
-// run's modes, and hands the terminal back in the caller's.
+// blocked: a run asleep writing to a terminal that is behind would sleep for good. Kept, the
+// output drains, and the run takes the pending signal between two pairs. Curses keeps the flag in
+// the run's modes, and hands the terminal back in the caller's.
 void keep_output_on_signal_keys() {
   const int fd = terminal_fd();
   termios modes{};
