@@ -95,8 +95,8 @@ int spawn(const program &prog, const std::string &input, int rows, int cols, boo
     args.push_back(input);
     args.insert(args.end(), prog.after.begin(), prog.after.end());
     std::vector<char *> argv{const_cast<char *>(prog.path.c_str())};
-    for (std::string &arg : args)
-      argv.push_back(arg.data());
+    for (const std::string &arg : args)
+      argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
     execve(prog.path.c_str(), argv.data(), env.data());
     _exit(127);

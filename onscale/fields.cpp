@@ -73,7 +73,8 @@ const char *copy_whole_part(const char *p, const char *end, decimal_mark mark, n
     if (is_digit(*p)) {
       out->bytes[out->n++] = *p;
       ++*whole;
-      if (group >= 0 && ++group > 3)
+      group += group >= 0 ? 1 : 0;
+      if (group > 3)
         return nullptr;
       continue;
     }
@@ -98,7 +99,8 @@ const char *copy_fraction_and_exponent(const char *p, const char *end, decimal_m
   if (p == end || (*p != 'e' && *p != 'E'))
     return p;
   out->bytes[out->n++] = 'e';
-  if (++p < end && (*p == '-' || *p == '+'))
+  ++p;
+  if (p < end && (*p == '-' || *p == '+'))
     out->bytes[out->n++] = *p++;
   const char *const exponent = p;
   for (; p < end && is_digit(*p) && out->n < longest_number; ++p)
@@ -115,8 +117,10 @@ double number_as(std::string_view field, decimal_mark mark) {
   const char *p = field.data();
   const char *const end = p + field.size();
   // from_chars takes a minus sign alone.
-  if (p < end && (*p == '-' || *p == '+') && *p++ == '-')
+  if (p < end && *p == '-')
     number.bytes[number.n++] = '-';
+  if (p < end && (*p == '-' || *p == '+'))
+    ++p;
   int whole = 0;
   int fraction = 0;
   p = copy_whole_part(p, end, mark, &number, &whole);

@@ -79,7 +79,7 @@ bool signal_pending(const plot_state *ps) {
   return poll(&p, 1, 0) > 0;
 }
 
-int take_signals(plot_state *ps) {
+int take_signals(const plot_state *ps) {
   for (int sig = next_signal(ps); sig != 0; sig = next_signal(ps)) {
     switch (sig) {
     case SIGINT:
@@ -107,7 +107,7 @@ int take_signals(plot_state *ps) {
   return 0;
 }
 
-int take_ending_signal(plot_state *ps) {
+int take_ending_signal(const plot_state *ps) {
   for (int sig = next_signal(ps); sig != 0; sig = next_signal(ps))
     if (sig == SIGINT || sig == SIGTERM)
       return sig;

@@ -22,11 +22,11 @@ bool signal_pending(const plot_state *ps);
 // stop by SIGSTOP left it to the shell. A resize goes on to curses, which notes it for the next
 // update, unless curses cannot hold the new size. Last, the terminal is taken again where it was
 // handed back and curses can hold its size.
-int take_signals(plot_state *ps);
+int take_signals(const plot_state *ps);
 
 // Takes the pending signals once the run is over and returns the interrupt or request to
 // terminate among them, or 0.
-int take_ending_signal(plot_state *ps);
+int take_ending_signal(const plot_state *ps);
 
 // Ends the process by the signal, with its default action, as a shell expects of a program that a
 // signal interrupts: it stops a loop of commands, and shows as status 130 for Ctrl-C, 143 for

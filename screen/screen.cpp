@@ -108,7 +108,7 @@ bool terminal_size_fits(const plot_state *) {
          (size.ws_row <= largest_terminal_size && size.ws_col <= largest_terminal_size);
 }
 
-void suspend_ncurses(plot_state *ps) {
+void suspend_ncurses(const plot_state *ps) {
   if (isendwin())
     return;
   wait_for_foreground(ps);
@@ -116,7 +116,7 @@ void suspend_ncurses(plot_state *ps) {
   endwin();
 }
 
-void resume_ncurses(plot_state *ps) {
+void resume_ncurses(const plot_state *ps) {
   if (!isendwin() || !terminal_size_fits(ps))
     return;
   wait_for_foreground(ps);
@@ -125,7 +125,7 @@ void resume_ncurses(plot_state *ps) {
   doupdate();
 }
 
-void stop_ncurses(plot_state *ps) {
+void stop_ncurses(const plot_state *ps) {
   // A terminal handed back already holds nothing of the run's.
   const bool held = !isendwin();
   if (held) {

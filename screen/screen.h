@@ -21,15 +21,15 @@ bool terminal_size_fits(const plot_state *ps);
 
 // Hands the terminal back in its modes, for a stop, and discards what was typed. Called again
 // before the terminal is taken back, it does nothing.
-void suspend_ncurses(plot_state *ps);
+void suspend_ncurses(const plot_state *ps);
 
 // Takes the terminal again where it was handed back, in the run's modes and at its size now, and
 // draws the whole screen anew; while curses cannot hold that size, it leaves the terminal alone.
-void resume_ncurses(plot_state *ps);
+void resume_ncurses(const plot_state *ps);
 
 // Blanks the screen, discards what was typed meanwhile and gives the terminal back in the modes it
 // had before.
-void stop_ncurses(plot_state *ps);
+void stop_ncurses(const plot_state *ps);
 
 // Writes text in bold at row 19, column 10 of the standard screen, literally, and leaves the cursor
 // where it was and the attributes normal. Shown at the next refresh; returns 0.

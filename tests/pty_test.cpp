@@ -403,15 +403,14 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
       wait_for(&run, static_cast<int>(gen() % 20));
     ASSERT_FALSE(gone(job)) << "the run ended before all presses; make it longer";
     send(run.master, press % 3 == 2 ? "\x1a\x1a" : "\x1a");
-    EXPECT_TRUE(wait_until(
-        &run, [&] { return stopped(job); }, 2000))
-        << "Ctrl-Z did not stop it";
+    const auto stopped_now = [&] { return stopped(job); };
+    EXPECT_TRUE(wait_until(&run, stopped_now, 2000)) << "Ctrl-Z did not stop it";
     EXPECT_TRUE(wait_until(&run, [&] { return !run.term.alt_active; }))
         << "stopped with the terminal still on the plot";
     resume(&run, job);
   }
-  ASSERT_TRUE(wait_until(
-      &run, [&] { return gone(job) && !run.term.alt_active; }, 60000));
+  const auto ended = [&] { return gone(job) && !run.term.alt_active; };
+  ASSERT_TRUE(wait_until(&run, ended, 60000));
   EXPECT_THAT(screen_before_final_clear(run.log, 24, 80),
               screen_is(picture(24, 80, marks_that_fit(points.out, 24, 80))));
   EXPECT_TRUE(shell_reports_status(&run, 0));

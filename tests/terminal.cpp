@@ -311,8 +311,8 @@ bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms)
 
 void wait_for(pty_run *run, int ms) {
   const long long until = now_ms() + ms;
-  wait_until(
-      run, [&] { return now_ms() >= until; }, ms + 1000);
+  const auto over = [&] { return now_ms() >= until; };
+  wait_until(run, over, ms + 1000);
 }
 
 bool shows(const emulator &term, const std::string &text) {
