@@ -56,22 +56,32 @@ x;y\n1\0302\0240000,2;1\n2\0342\0200\0257000,5;2\n1 500,0;3\n|in|0 4079 4079 204
 x,y\n"1,234.5",1\n"2,000",2\n|in|0 4079 4079 0 ||0
 x;y\n"1,5";1\n"2.5";2\n|in|2039 2040 |1 line left out: line 3, column 1: not a number: 2.5|0
 x;y\n1.500;1\n2.000;2\n3.000;3\n|-d . in|0 4079 1359 2040 4079 0 ||0
+x;y\n1..000,5;1\n2,5;2\n3,5;3\n|in|0 4079 4079 0 |1 line left out: line 2, column 1: not a number: 1..000,5|0
+0.5 1\n1.5 2|in|0 4079 4079 0 ||0
+"a""b",c\n1,2\n3,4\n|in a"b c|0 4079 4079 0 ||0
 \0357\0273\02771,2\n3,4\n|in|0 4079 4079 0 ||0
 # Sensor A, firmware 1.2\n1 2\n3 4\n|in|0 4079 4079 0 ||0
 t,ele\n10,1\n20,5\n30,3\n|in 0 ele|0 4079 2039 0 4079 2040 ||0
 1 2\nx 3\n4 5\n5\n|in|0 4079 4079 0 |2 lines left out; the first, line 2, column 1: not a number: x|0
+1 2\n3 \n4 5\n|in|0 4079 4079 0 |1 line left out: line 2, column 2: no such field|0
 1e999 1\n1 2\n2 3\n|in|0 4079 4079 0 |1 line left out: line 1, column 1: not finite: 1e999|0
 1e308 1\n-1e308 2\n0 3\n|in|4079 4079 0 2040 2039 0 ||0
 -2 0\n0 50\n2 100\n3 50\n|-x -2:2 -y 0:100 in|0 4079 2039 2040 4079 0 |1 line left out: line 4, column 1: outside the range given: 3|0
+-2 0\n2 100\n3 50\n|-x -2:2 in|0 4079 4079 0 |1 line left out: line 3, column 1: outside the range given: 3|0
 0 0\n2 1\n|-e in|0 3740 4079 340 ||0
+0 0\n1 2\n|-e in|1427 4079 2651 0 ||0
 0 0\n2 1\n|-m in|0 3740 4079 340 ||0
 10 91\n20 50\n30 60\n|-m in|1337 4079 2741 0 |1 line left out: line 1, column 2: not a latitude: 91|0
 a b\nc d\n|in||no line has numbers in both; the first, line 2, column 1: not a number: c|1
+x,y\n|in||no line has numbers in both|1
 name,lat,lon\nx,1,2\n|in 3 5||column 5 is past the last field; lines have 3 at most|1
 # a header\nlat,lon\n1,2\n|in lon height||no column is named height; line 2 names lat, lon|1
 1 2\n|missing.csv||no such file|1
 1 2\n|-x 2:1 -y 0:1 in||onscale: -x takes MIN:MAX: 2:1|2
 1 2\n|in 2||onscale: give both columns or neither|2
+1 2\n|in -x||onscale: this option takes a value: -x|2
+1 2\n|-q in||onscale: no such option: -q|2
+1 2\n|-d x in||onscale: -d takes . or ,: x|2
 TABLE
 # A name that looks like an assignment is a file's, and one with control bytes is shown safely.
 cp plain.csv xcol=2
