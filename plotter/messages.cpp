@@ -20,19 +20,6 @@ void report(FILE *out, const char *prog, const char *before, const char *outside
 
 } // namespace
 
-void write_shown(FILE *out, const char *text, std::size_t n) {
-  for (std::size_t at = 0; at < n;) {
-    std::size_t printable = at;
-    while (printable < n && static_cast<unsigned char>(text[printable]) >= 0x20 &&
-           static_cast<unsigned char>(text[printable]) < 0x7f)
-      ++printable;
-    std::fwrite(text + at, 1, printable - at, out);
-    if (printable < n)
-      std::fprintf(out, "\\x%02x", static_cast<unsigned char>(text[printable]));
-    at = printable + 1;
-  }
-}
-
 void report_error(const char *what, int error) {
   std::fprintf(stderr, "%s: %s\n", what, std::strerror(error));
 }

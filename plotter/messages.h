@@ -1,14 +1,12 @@
 // Every text the program writes to standard error. What comes from outside the program, its name,
-// a path, a token or a terminal type, is shown as it is where it is printable ASCII, and any other
-// byte as \xNN, so that none of it can drive the terminal the message lands on.
+// a path, a token or a terminal type, is shown as write_shown shows it, so that none of it can
+// drive the terminal the message lands on.
 #pragma once
 
 #include "point_reader.h"
+#include "shared.h"
 
 #include <cstdio>
-
-// Writes n bytes that came from outside the program the way messages show them.
-void write_shown(FILE *out, const char *text, std::size_t n);
 
 // "<what>: <the system's text for error>", as perror writes it.
 void report_error(const char *what, int error);

@@ -12,12 +12,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::int32_t scale_for(std::int32_t cells) {
-  // A screen of no cells would divide by zero; like one wider than the full scale, it places
-  // nothing.
-  return cells != 0 ? full_scale / cells : 0;
-}
-
 int size_screen(plot_state *ps) {
   int rows = 0;
   int cols = 0;

@@ -2,17 +2,12 @@
 #pragma once
 
 #include "plot_state.h"
+#include "shared.h"
 
 #include <cstdint>
 
-// Samples run over a full scale of this many steps on both axes.
-inline constexpr std::int32_t full_scale = 4096;
-
 // What marks a pair's cell.
 inline constexpr chtype mark = '*';
-
-// Sample units per cell for a screen dimension of the given number of cells.
-std::int32_t scale_for(std::int32_t cells);
 
 // Takes the size of win once, works out both scales from it and makes room to remember a mark in
 // each cell; returns 1 when that room cannot be had, 0 otherwise.

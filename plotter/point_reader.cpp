@@ -22,10 +22,6 @@ bool is_space(int c) {
   return spaces[static_cast<unsigned char>(c)];
 }
 
-bool is_digit(int c) {
-  return c >= '0' && c <= '9';
-}
-
 // Follows what was read, so that a loop over white space or digits ends there without looking
 // for the end: it is neither.
 constexpr unsigned char end_mark = 0;

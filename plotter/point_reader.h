@@ -1,6 +1,8 @@
 // Streaming reader of point files: decimal integers separated by white space, taken in pairs.
 #pragma once
 
+#include "shared.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -14,9 +16,6 @@ enum read_status : std::uint8_t {
   read_out_of_range,
   read_failed,
 };
-
-// Bytes of an offending token that a message shows before cutting it.
-inline constexpr std::size_t token_shown = 32;
 
 struct point_reader {
   int fd;
