@@ -1,288 +1,389 @@
-#include "onscale.h"
+// onscale brings two columns of numbers onto trackplot's scale, for the terminal it runs on.
+#include "data.h"
+#include "fields.h"
+#include "input.h"
+#include "interrupts.h"
+#include "number.h"
+#include "options.h"
+#include "output.h"
+#include "place.h"
+#include "report.h"
+#include "trackplot_run.h"
 
-#include "messages.h"
-
-#include <algorithm>
 #include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
+#include <memory>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-constexpr double no_number = std::numeric_limits<double>::quiet_NaN();
+// Lines held back, at most, until a number shows the decimal mark.
+constexpr std::size_t most_held = 1000;
 
-// Pairs kept between the passes are read back this many at a time.
-constexpr std::size_t pairs_at_a_time = 4096;
+// The decimal mark as far as it is known, and the lines held until it is.
+struct settling {
+  int mark;                    // -1 until it is settled
+  bool by_default;             // no number showed it, and the default was taken
+  bool decided;                // and it decided what a line held came to
+  data_line example;           // the first such line
+  std::vector<data_line> held; // lines that wait for the mark, and all after them
+};
 
-int open_input(onscale_state *st) {
-  st->fd = std::strcmp(st->path, "-") == 0 ? STDIN_FILENO : open(st->path, O_RDONLY | O_CLOEXEC);
-  if (st->fd >= 0)
-    return 0;
-  begin_message(st);
-  std::fprintf(stderr, "%s\n", errno == ENOENT ? "no such file" : std::strerror(errno));
-  return 1;
+// Where the pairs go as their lines are taken: out at once, placed as the ranges given place them,
+// or kept until every line is read. With -p, out means to trackplot, started with the first pair.
+struct pair_sink {
+  bool streaming;
+  frame live;
+  std::unique_ptr<pair_text> out;
+  std::unique_ptr<kept_pairs> kept;
+  drawing draw;
+};
+
+// Sends the pairs written on; with -p, trackplot is started with the first. False where they
+// cannot go.
+bool send(pair_sink *sink) {
+  pair_text *out = sink->out.get();
+  if (out->used > 0 && out->fd < 0 && !start_drawing(&sink->draw, &out->fd))
+    out->error = errno;
+  return out->used > 0 ? send_pairs(out) : out->error == 0;
 }
 
-// Opens the file that keeps the pairs between the passes, in TMPDIR or /tmp; it goes when closed.
-int open_temp(onscale_state *st) {
-  const char *dir = std::getenv("TMPDIR");
-  std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/onscaleXXXXXX";
-  st->temp_fd = mkstemp(path.data());
-  if (st->temp_fd >= 0) {
-    unlink(path.c_str());
-    return 0;
-  }
-  begin_message(st);
-  std::fprintf(stderr, "cannot keep the pairs in ");
-  write_shown(stderr, path.data(), path.size() - 13);
-  std::fprintf(stderr, ": %s\n", std::strerror(errno));
-  return 1;
-}
-
-void write_pair(onscale_state *st, const frame *f, const double v[2]) {
-  char text[24];
-  char *p = std::to_chars(text, text + 11, place(st, f, 0, v[0])).ptr;
-  *p++ = ' ';
-  p = std::to_chars(p, p + 11, place(st, f, 1, v[1])).ptr;
-  *p++ = '\n';
-  st->out.insert(st->out.end(), text, p);
-  if (st->out.size() >= 1 << 16)
-    write_out(st);
-}
-
-// Notes a data line read with one decimal mark: its pair's values, or why it is left out.
-void count(onscale_state *st, decimal_mark mark, fault why, int axis, std::string_view token,
-           const double v[2]) {
-  tally *t = &st->tallies[mark];
-  if (why != no_fault) {
-    if (t->left_out++ == 0) {
-      t->first_line = st->line;
-      t->why = why;
-      t->axis = axis;
-      t->token = token;
-    }
-    return;
-  }
-  for (int k = 0; k < 2; ++k) {
-    t->lo[k] = t->pairs == 0 ? v[k] : std::min(t->lo[k], v[k]);
-    t->hi[k] = t->pairs == 0 ? v[k] : std::max(t->hi[k], v[k]);
-  }
-  ++t->pairs;
-}
-
-// Why a value read with a decimal mark is left out, if it is.
-fault fault_of(const onscale_state *st, int axis, double v) {
-  if (std::isnan(v))
-    return not_a_number;
-  if (!std::isfinite(v))
-    return not_finite;
-  if (st->map && axis == 1 && std::fabs(v) > 90)
-    return not_a_latitude;
-  if (st->ranged[axis] && (v < st->range[axis][0] || v > st->range[axis][1]))
-    return out_of_range;
-  return no_fault;
-}
-
-// Reads a data line with both decimal marks; a pair left out one way is NaN that way.
-void read_pair(onscale_state *st, const char *line, std::size_t len, double pair[2][2]) {
-  ++st->data_lines;
-  std::string_view text[2];
-  const int fields = split_line(st, line, len, st->column, text);
-  fault why[2] = {no_fault, no_fault};
-  int axis_at_fault[2] = {0, 0};
-  for (int axis = 0; axis < 2; ++axis) {
-    reading r{{static_cast<double>(st->data_lines), static_cast<double>(st->data_lines)}};
-    if (st->column[axis] > fields) {
-      st->widest = std::max(st->widest, fields);
-      r.as[0] = r.as[1] = no_number;
-    } else if (st->column[axis] > 0) {
-      r = read_number(text[axis]);
-      if (st->evidence < 0 && std::isnan(r.as[dot_mark]) != std::isnan(r.as[comma_mark]))
-        st->evidence = std::isnan(r.as[dot_mark]) ? comma_mark : dot_mark;
-    }
-    for (const decimal_mark mark : {dot_mark, comma_mark}) {
-      pair[mark][axis] = r.as[mark];
-      const fault f = st->column[axis] > fields ? too_few_fields : fault_of(st, axis, r.as[mark]);
-      if (why[mark] == no_fault && f != no_fault) {
-        why[mark] = f;
-        axis_at_fault[mark] = axis;
-      }
-    }
-  }
-  for (const decimal_mark mark : {dot_mark, comma_mark}) {
-    count(st, mark, why[mark], axis_at_fault[mark], text[axis_at_fault[mark]], pair[mark]);
-    if (why[mark] != no_fault)
-      pair[mark][0] = pair[mark][1] = no_number;
-  }
-}
-
-// Whether the first line that holds data is a header: it names the columns, or one of them holds
-// no number there. Columns named are found by their names; returns -1 where one is not there.
-int take_header(onscale_state *st, const char *line, std::size_t len) {
-  if (st->column[0] < 0 || st->column[1] < 0) {
-    const std::vector<std::string> names = all_fields(st, line, len);
-    for (int axis = 0; axis < 2; ++axis) {
-      const auto named = std::find(names.begin(), names.end(), st->column_arg[axis]);
-      if (st->column[axis] < 0 && named == names.end()) {
-        begin_message(st);
-        std::fputs("no column is named ", stderr);
-        write_shown(stderr, st->column_arg[axis], std::strlen(st->column_arg[axis]));
-        std::fprintf(stderr, "; line %ld names ", st->line);
-        for (std::size_t k = 0; k < names.size(); ++k) {
-          std::fputs(k > 0 ? ", " : "", stderr);
-          write_shown(stderr, names[k].data(), names[k].size());
-        }
-        std::fputs("\n", stderr);
-        return -1;
-      }
-      if (st->column[axis] < 0)
-        st->column[axis] = static_cast<int>(named - names.begin()) + 1;
-    }
-    return 1;
-  }
-  std::string_view text[2];
-  const int fields = split_line(st, line, len, st->column, text);
-  for (int axis = 0; axis < 2; ++axis) {
-    if (st->column[axis] == 0)
-      continue;
-    const reading r = read_number(text[axis]);
-    if (st->column[axis] > fields || (std::isnan(r.as[0]) && std::isnan(r.as[1])))
-      return 1;
-  }
-  return 0;
-}
-
-bool is_blank_or_comment(const char *line, std::size_t len) {
-  std::size_t at = 0;
-  while (at < len && (line[at] == ' ' || line[at] == '\t'))
-    ++at;
-  return at == len || line[at] == '#';
-}
-
-// Writes the pairs kept for the second pass to the temporary file.
-bool keep(onscale_state *st, std::vector<double> *kept) {
-  const char *p = reinterpret_cast<const char *>(kept->data());
-  for (std::size_t left = kept->size() * sizeof(double); left > 0;) {
-    const ssize_t n = write(st->temp_fd, p, left);
-    if (n < 0 && errno != EINTR) {
-      begin_message(st);
-      std::fprintf(stderr, "cannot keep the pairs: %s\n", std::strerror(errno));
-      return false;
-    }
-    p += n > 0 ? n : 0;
-    left -= n > 0 ? static_cast<std::size_t>(n) : 0;
-  }
-  kept->clear();
+// Takes a line into the tally with the mark, and its pair, if it comes out, into the sink.
+bool take_with(tally *t, pair_sink *sink, const data_line &d, decimal_mark mark) {
+  if (!tally_line(t, d, mark))
+    return true;
+  const double *v = d.with[mark].v;
+  if (!sink->streaming)
+    return keep_pair(sink->kept.get(), v);
+  if (put_pair(sink->out.get(), place(sink->live, 0, v[0]), place(sink->live, 1, v[1])))
+    return send(sink);
   return true;
 }
 
-// Reads every line. Where streaming, a pair is written as soon as its line is read; otherwise the
-// pairs are kept for the second pass. Returns 1 where a line could not be read or a column is not
-// named in the header, 0 otherwise.
-int read_lines(onscale_state *st, const frame *live) {
-  std::vector<double> kept;
-  const char *line = nullptr;
-  std::size_t len = 0;
-  while (next_line(st, &line, &len)) {
-    if (is_blank_or_comment(line, len))
+// Settles the mark, and takes the lines held with it.
+bool settle(settling *s, tally *t, pair_sink *sink, int mark) {
+  s->mark = mark;
+  bool taken = true;
+  for (const data_line &d : s->held)
+    taken = take_with(t, sink, d, static_cast<decimal_mark>(mark)) && taken;
+  s->held.clear();
+  return taken;
+}
+
+// Settles the mark by default, where lines wait for it.
+bool settle_by_default(settling *s, tally *t, pair_sink *sink, char separator) {
+  if (s->mark >= 0 || s->held.empty())
+    return true;
+  s->by_default = true;
+  return settle(s, t, sink, default_mark(separator));
+}
+
+// Takes a data line: at once where the mark is settled or makes no difference to it and nothing
+// waits; otherwise it waits, with all after it, until a number shows the mark or too many wait.
+bool take_line(settling *s, tally *t, pair_sink *sink, const data_line &d, char separator) {
+  bool taken = true;
+  if (s->mark < 0 && d.shows >= 0)
+    taken = settle(s, t, sink, d.shows);
+  if (s->mark >= 0 || (s->held.empty() && !depends_on_mark(d)))
+    return take_with(t, sink, d, static_cast<decimal_mark>(s->mark < 0 ? 0 : s->mark)) && taken;
+  if (!s->decided && depends_on_mark(d)) {
+    s->decided = true;
+    s->example = d;
+  }
+  s->held.push_back(d);
+  if (s->held.size() >= most_held)
+    taken = settle_by_default(s, t, sink, separator) && taken;
+  return taken;
+}
+
+bool named(const options &opt) {
+  return opt.column[0] == named_column || opt.column[1] == named_column;
+}
+
+bool is_blank_or_comment(std::string_view line) {
+  const std::size_t at = line.find_first_not_of(" \t");
+  return at == std::string_view::npos || line[at] == '#';
+}
+
+// Finds the columns named in the header; false, once it is said, where one is not there or is
+// there twice.
+bool find_named_columns(const options &opt, std::string_view header, long line,
+                        line_format *format) {
+  for (int axis = 0; axis < 2; ++axis) {
+    if (opt.column[axis] != named_column)
       continue;
-    if (st->separator == 0) {
-      st->separator = separator_of(line, len);
-      const int header = take_header(st, line, len);
+    int found[2] = {0, 0};
+    int number = 0;
+    for (std::string_view rest = header; rest.data() != nullptr;) {
+      ++number;
+      if (unquoted(take_field(&rest, format->separator)) != opt.column_arg[axis])
+        continue;
+      if (found[0] == 0)
+        found[0] = number;
+      else if (found[1] == 0)
+        found[1] = number;
+    }
+    if (found[0] == 0) {
+      report_missing_name(opt, axis, line, header, format->separator);
+      return false;
+    }
+    if (found[1] != 0) {
+      report_name_twice(opt, axis, line, found);
+      return false;
+    }
+    format->column[axis] = found[0];
+  }
+  return true;
+}
+
+// Why the reading ended.
+enum reading_end : std::uint8_t {
+  input_ended,
+  input_failed,    // reading the input failed
+  columns_unknown, // a column named is not in the header, which has been said
+  kept_failed,     // the temporary file cannot take the pairs
+  output_failed,   // the pairs cannot be written
+  interrupted,     // a signal came, or trackplot has ended
+};
+
+// What the reading knows: the input, how its lines are read, the mark, the tally and where the
+// pairs go.
+struct reading_run {
+  line_source src;
+  bool format_known;
+  line_format format;
+  long data_lines;
+  settling settle;
+  tally count;
+  pair_sink sink;
+};
+
+// Takes the first line that holds data: it decides the separator, and the columns where they are
+// named; returns whether it is a header, or -1 where a column named is not there.
+int take_first_line(const options &opt, reading_run *r, std::string_view line) {
+  r->format_known = true;
+  r->format.separator = opt.separator != 0 ? opt.separator : separator_of(line);
+  if (named(opt))
+    return find_named_columns(opt, line, r->src.line, &r->format) ? 1 : -1;
+  return is_header(line, r->format) ? 1 : 0;
+}
+
+// Takes the pending signal into signal; returns whether it ends the reading: any but a change in a
+// trackplot still drawing.
+bool ends_reading(drawing *draw, const interrupts &sig, int *signal) {
+  *signal = next_interrupt(sig);
+  return *signal == SIGCHLD ? drawing_ended(draw) : *signal != 0;
+}
+
+// Reads the lines to the end of the input, or until a signal, left in signal, ends the reading.
+reading_end read_lines(const options &opt, reading_run *r, const interrupts &sig, int *signal) {
+  for (std::string_view line;;) {
+    const line_status status = next_line(&r->src, &line);
+    if (status == line_wanted) {
+      // Where each pair goes out as it comes, what is pending goes before a read that may wait.
+      if (r->sink.streaming && !send(&r->sink))
+        return output_failed;
+      if (!fill_lines(&r->src, sig.fd) && ends_reading(&r->sink.draw, sig, signal))
+        return interrupted;
+      continue;
+    }
+    if (status == line_end || status == line_failed)
+      return status == line_end ? input_ended : input_failed;
+    if (status == line_read && is_blank_or_comment(line))
+      continue;
+    if (!r->format_known && status == line_too_long && named(opt)) {
+      report_names_too_long(opt, r->src.line);
+      return columns_unknown;
+    }
+    if (!r->format_known && status == line_read) {
+      const int header = take_first_line(opt, r, line);
       if (header < 0)
-        return 1;
+        return columns_unknown;
       if (header > 0)
         continue;
     }
-    double pair[2][2];
-    read_pair(st, line, len, pair);
-    const double *chosen = pair[mark_of(st)];
-    if (st->streaming && !std::isnan(chosen[0]))
-      write_pair(st, live, chosen);
-    if (!st->streaming)
-      kept.insert(kept.end(), {pair[0][0], pair[0][1], pair[1][0], pair[1][1]});
-    if (kept.size() >= 4 * pairs_at_a_time && !keep(st, &kept))
-      return 1;
+    ++r->data_lines;
+    const data_line d = status == line_too_long ? too_long_line(r->src.line)
+                                                : read_data_line(line, r->src.line, r->data_lines,
+                                                                 r->format, r->settle.mark, opt);
+    if (!take_line(&r->settle, &r->count, &r->sink, d, r->format.separator))
+      return r->sink.streaming ? output_failed : kept_failed;
   }
-  if (st->error != 0) {
-    begin_message(st);
-    std::fprintf(stderr, "%s\n", std::strerror(st->error));
-    return 1;
-  }
-  return keep(st, &kept) ? 0 : 1;
 }
 
-// Reads the pairs kept back, places them between the smallest and the largest values, or the
-// ranges given, and writes them.
-int write_kept_pairs(onscale_state *st) {
-  const decimal_mark mark = mark_of(st);
-  frame f{};
-  for (int axis = 0; axis < 2; ++axis) {
-    f.lo[axis] = st->ranged[axis] ? st->range[axis][0] : st->tallies[mark].lo[axis];
-    f.hi[axis] = st->ranged[axis] ? st->range[axis][1] : st->tallies[mark].hi[axis];
+// Places the pairs kept between the smallest and the largest values, or the ranges given, and
+// sends them on.
+reading_end send_kept_pairs(const frame &placed, const interrupts &sig, pair_sink *sink,
+                            int *signal) {
+  if (!rewind_kept(sink->kept.get()))
+    return kept_failed;
+  constexpr std::size_t at_a_time = 4096;
+  std::vector<double> pairs(2 * at_a_time);
+  long n = 0;
+  while ((n = read_kept(sink->kept.get(), pairs.data(), at_a_time)) > 0) {
+    for (long k = 0; k < 2 * n; k += 2)
+      if (put_pair(sink->out.get(), place(placed, 0, pairs[k]), place(placed, 1, pairs[k + 1])) &&
+          !send(sink))
+        return output_failed;
+    pollfd p{sig.fd, POLLIN, 0};
+    if (poll(&p, 1, 0) > 0 && ends_reading(&sink->draw, sig, signal))
+      return interrupted;
   }
-  shape(st, &f);
-  lseek(st->temp_fd, 0, SEEK_SET);
-  std::vector<double> pairs(4 * pairs_at_a_time);
-  // Each pair was kept as read with a dot, then as read with a comma.
-  const std::size_t at = mark == dot_mark ? 0 : 2;
-  ssize_t n = 0;
-  while ((n = read(st->temp_fd, pairs.data(), pairs.size() * sizeof(double))) > 0)
-    for (std::size_t k = 0; k + 4 <= static_cast<std::size_t>(n) / sizeof(double); k += 4)
-      if (!std::isnan(pairs[k + at]))
-        write_pair(st, &f, &pairs[k + at]);
-  return n < 0 ? 1 : 0;
+  sink->kept->error = n < 0 ? errno : 0;
+  if (n < 0)
+    return kept_failed;
+  return send(sink) ? input_ended : output_failed;
+}
+
+// Keeps the picture until a signal ends it, or trackplot ends by itself; returns the signal, or 0.
+int hold_picture(drawing *draw, const interrupts &sig) {
+  for (;;) {
+    pollfd p{sig.fd, POLLIN, 0};
+    poll(&p, 1, -1);
+    const int s = next_interrupt(sig);
+    if (s == SIGCHLD && drawing_ended(draw))
+      return 0;
+    if (s != 0 && s != SIGCHLD && s != SIGPIPE)
+      return s;
+  }
+}
+
+// Where the values are placed: between the ranges given, or else the smallest and largest values.
+frame frame_for(const options &opt, const tally &t, screen_size screen) {
+  double lo[2];
+  double hi[2];
+  for (int axis = 0; axis < 2; ++axis) {
+    lo[axis] = opt.ranged[axis] ? opt.range[axis][0] : t.lo[axis];
+    hi[axis] = opt.ranged[axis] ? opt.range[axis][1] : t.hi[axis];
+  }
+  return frame_for(lo, hi, screen, opt.equal, opt.map);
+}
+
+bool output_writable() {
+  const int flags = fcntl(STDOUT_FILENO, F_GETFL);
+  return flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
+}
+
+// Readies the run: where the pairs go, the input, the file that keeps the pairs and the signals.
+// Says what failed, and returns false, if anything did.
+bool start(const options &opt, const std::string &trackplot, reading_run *r, interrupts *sig) {
+  if (opt.plot ? isatty(STDOUT_FILENO) == 0 : !output_writable()) {
+    if (opt.plot)
+      report_no_terminal();
+    else
+      report_error("standard output", EBADF);
+    return false;
+  }
+  if (opt.plot && trackplot.empty()) {
+    report_no_trackplot();
+    return false;
+  }
+  const int fd =
+      std::strcmp(opt.path, "-") == 0 ? STDIN_FILENO : open(opt.path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    report_input_error(opt, errno);
+    return false;
+  }
+  open_lines(&r->src, fd);
+  r->format.column[0] = opt.column[0];
+  r->format.column[1] = opt.column[1];
+  r->settle.mark = opt.mark;
+  pair_sink *sink = &r->sink;
+  sink->streaming = streaming(opt);
+  sink->out = std::make_unique<pair_text>();
+  sink->out->fd = opt.plot ? -1 : STDOUT_FILENO;
+  sink->kept = std::make_unique<kept_pairs>();
+  if (!sink->streaming && !open_kept(sink->kept.get())) {
+    report_kept_error(opt, errno);
+    return false;
+  }
+  if (!block_interrupts(sig, opt.plot)) {
+    report_error("signalfd", errno);
+    return false;
+  }
+  sink->draw.path = trackplot.c_str();
+  sink->draw.blocked = sig->before;
+  return true;
+}
+
+// Says why the reading or the writing failed, if either did; returns the signal that a reader gone
+// ends onscale by, or 0.
+int report_failure(const options &opt, const reading_run &r, reading_end end,
+                   const interrupts &sig) {
+  const int error = r.sink.out->error;
+  if (end == input_failed)
+    report_input_error(opt, r.src.error);
+  else if (end == kept_failed)
+    report_kept_error(opt, r.sink.kept->error);
+  else if (end == output_failed && r.sink.draw.start_error != 0)
+    report_trackplot_failed(r.sink.draw.start_error);
+  else if (end == output_failed && error == EPIPE && sigismember(&sig.blocked, SIGPIPE) == 1)
+    // A reader of the pairs that has gone, trackplot ended by a key or head done, ends onscale
+    // by SIGPIPE, as it ends the programs of a pipeline.
+    return opt.plot ? 0 : SIGPIPE;
+  else if (end == output_failed)
+    report_error("standard output", error);
+  return 0;
+}
+
+// Says what became of the data lines and, after a picture, where its edges stand; returns the exit
+// status.
+int report_end(const options &opt, const reading_run &r, reading_end end, screen_size screen) {
+  if (r.settle.by_default && r.settle.decided)
+    report_mark_taken(opt, r.settle.example, static_cast<decimal_mark>(r.settle.mark));
+  report_lines(opt, r.count, r.format.column, end != interrupted);
+  const bool pictured = drew_picture(r.sink.draw);
+  if (pictured)
+    report_edges(opt, r.sink.live, screen);
+  const bool failed = end != input_ended && end != interrupted;
+  return r.count.pairs > 0 && !failed && (pictured || !opt.plot) ? 0 : 1;
 }
 
 } // namespace
 
-void write_out(onscale_state *st) {
-  for (std::size_t at = 0; at < st->out.size();) {
-    const ssize_t n = write(STDOUT_FILENO, st->out.data() + at, st->out.size() - at);
-    if (n < 0 && errno != EINTR)
-      std::exit(1);
-    at += n > 0 ? static_cast<std::size_t>(n) : 0;
-  }
-  st->out.clear();
-}
-
-// The decimal mark the numbers are read with: the one given, or the one the first number to show
-// one uses, or else a comma where the fields are separated by semicolons, and a dot otherwise.
-decimal_mark mark_of(const onscale_state *st) {
-  if (st->mark >= 0)
-    return static_cast<decimal_mark>(st->mark);
-  if (st->evidence >= 0)
-    return static_cast<decimal_mark>(st->evidence);
-  return st->separator == ';' ? comma_mark : dot_mark;
-}
-
 int main(int argc, char **argv) {
-  onscale_state st{};
-  st.path = "-";
-  st.column_arg[0] = "1";
-  st.column_arg[1] = "2";
-  st.column[0] = 1;
-  st.column[1] = 2;
-  st.mark = -1;
-  st.evidence = -1;
-  st.temp_fd = -1;
-  st.buf.resize(1 << 20);
-  const int parsed = read_command_line(&st, argc, argv);
-  if (parsed != 0)
-    return parsed < 0 ? 0 : parsed;
-  if (open_input(&st) != 0 || (!st.streaming && open_temp(&st) != 0))
+  options opt;
+  const int parsed = read_command_line(argc, argv, &opt);
+  if (parsed != go_on)
+    return parsed;
+  const std::string trackplot = opt.plot ? find_trackplot() : "";
+  auto r = std::make_unique<reading_run>();
+  interrupts sig{};
+  if (!start(opt, trackplot, r.get(), &sig))
     return 1;
-  size_screen(&st);
-  frame live{{st.range[0][0], st.range[1][0]}, {st.range[0][1], st.range[1][1]}, {}};
-  shape(&st, &live);
-  if (read_lines(&st, &live) != 0 || (!st.streaming && write_kept_pairs(&st) != 0))
+  const screen_size screen = size_screen();
+  pair_sink *sink = &r->sink;
+  sink->live = frame_for(opt, r->count, screen);
+  int signal = 0;
+  reading_end end = read_lines(opt, r.get(), sig, &signal);
+  if (end == columns_unknown)
     return 1;
-  write_out(&st);
-  return report_end(&st);
+  if (!settle_by_default(&r->settle, &r->count, sink, r->format.separator))
+    end = sink->streaming ? output_failed : kept_failed;
+  if (end == input_ended && r->count.pairs > 0 && !sink->streaming)
+    end = send_kept_pairs(sink->live = frame_for(opt, r->count, screen), sig, sink, &signal);
+  if (end == input_ended && !send(sink))
+    end = output_failed;
+  if (end == input_ended && sink->draw.pid > 0 && !drawing_ended(&sink->draw))
+    signal = hold_picture(&sink->draw, sig);
+  // trackplot, its input at an end, blanks the screen and hands the terminal back, unless it has.
+  if (sink->out->fd >= 0)
+    close(sink->out->fd);
+  wait_for_drawing(&sink->draw);
+  // An interrupt that came with trackplot's end, or as the input ended, ends onscale too.
+  for (int s = 0; (signal == 0 || signal == SIGCHLD) && (s = next_interrupt(sig)) != 0;)
+    signal = s == SIGCHLD || s == SIGPIPE ? signal : s;
+  signal = signal == SIGCHLD ? 0 : signal;
+  if (signal != 0)
+    never_stop_for_the_terminal();
+  const int reader_gone = report_failure(opt, *r, end, sig);
+  const int status = report_end(opt, *r, end, screen);
+  // Ctrl-C is how a picture is put away; any other signal ends onscale by itself.
+  if (!(opt.plot && signal == SIGINT && drew_picture(sink->draw)))
+    end_by_signal(reader_gone != 0 ? reader_gone : signal);
+  return status;
 }

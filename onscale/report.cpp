@@ -1,68 +1,204 @@
-#include "onscale.h"
+#include "report.h"
 
-#include "messages.h"
+#include "fields.h"
+#include "input.h"
+#include "output.h"
+#include "shared.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// Says where and why the first line left out was.
-void describe_first_left_out(const onscale_state *st, const tally *t) {
-  static const char *const why[] = {"",           "no such field",  "not a number",
-                                    "not finite", "not a latitude", "outside the range given"};
-  std::fprintf(stderr, "line %ld, column ", t->first_line);
-  write_shown(stderr, st->column_arg[t->axis], std::strlen(st->column_arg[t->axis]));
-  std::fprintf(stderr, ": %s", why[t->why]);
-  if (t->why != too_few_fields) {
-    std::fputs(": ", stderr);
-    write_shown(stderr, t->token.data(), std::min<std::size_t>(t->token.size(), 32));
-    std::fputs(t->token.size() > 32 ? "..." : "", stderr);
-  }
-  std::fputs("\n", stderr);
+void put_shown(const char *text) {
+  write_shown(stderr, text, std::strlen(text));
 }
 
-} // namespace
-
 // Starts a message: the file and the columns, as the command line gave them.
-void begin_message(const onscale_state *st) {
+void begin_message(const options &opt) {
   std::fputs("onscale: ", stderr);
-  if (std::strcmp(st->path, "-") == 0)
+  if (std::strcmp(opt.path, "-") == 0)
     std::fputs("standard input", stderr);
   else
-    write_shown(stderr, st->path, std::strlen(st->path));
+    put_shown(opt.path);
   for (int axis = 0; axis < 2; ++axis) {
     std::fputs(axis == 0 ? ", columns " : " and ", stderr);
-    write_shown(stderr, st->column_arg[axis], std::strlen(st->column_arg[axis]));
+    put_shown(opt.column_arg[axis]);
   }
   std::fputs(": ", stderr);
 }
 
-// Says what became of the data lines; returns the exit status.
-int report_end(const onscale_state *st) {
-  const tally *t = &st->tallies[mark_of(st)];
-  const int last = std::max(st->column[0], st->column[1]);
-  if (t->pairs > 0 && t->left_out == 0)
-    return 0;
-  begin_message(st);
-  if (t->pairs > 0) {
-    if (t->left_out == 1)
+void put_token(const token &t) {
+  write_shown(stderr, t.text, std::min(t.len, token_shown));
+  std::fputs(t.len > token_shown ? "..." : "", stderr);
+}
+
+// Says where and why a line was left out.
+void describe_left_out(const options &opt, const tally &t) {
+  static const char *const why[] = {"",
+                                    "",
+                                    "no such field",
+                                    "not a number",
+                                    "not finite",
+                                    "not a latitude",
+                                    "outside the range given"};
+  const outcome &o = t.first.with[t.first_mark];
+  if (o.why == too_long) {
+    std::fprintf(stderr, "line %ld: line too long, over %zu MiB\n", t.first.line,
+                 longest_line >> 20);
+    return;
+  }
+  std::fprintf(stderr, "line %ld, column ", t.first.line);
+  put_shown(opt.column_arg[o.axis]);
+  std::fprintf(stderr, ": %s", why[o.why]);
+  if (o.why != too_few_fields) {
+    std::fputs(": ", stderr);
+    put_token(t.first.field[o.axis]);
+  }
+  std::fputs("\n", stderr);
+}
+
+// The shortest text that reads back as the value.
+void put_value(double v) {
+  char text[32];
+  *std::to_chars(text, text + sizeof text - 1, v).ptr = '\0';
+  std::fputs(text, stderr);
+}
+
+} // namespace
+
+void report_error(const char *what, int error) {
+  std::fprintf(stderr, "onscale: %s: %s\n", what, std::strerror(error));
+}
+
+bool report_written_output() {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+    return true;
+  report_error("standard output", errno);
+  return false;
+}
+
+void report_no_terminal() {
+  std::fputs("onscale: -p draws on a terminal, and standard output is none\n", stderr);
+}
+
+void report_no_trackplot() {
+  std::fputs("onscale: -p draws with trackplot, which is neither beside onscale nor on the PATH\n",
+             stderr);
+}
+
+void report_trackplot_failed(int error) {
+  std::fprintf(stderr, "onscale: trackplot cannot be started: %s\n", std::strerror(error));
+}
+
+void report_input_error(const options &opt, int error) {
+  begin_message(opt);
+  std::fprintf(stderr, "%s\n", error == ENOENT ? "no such file" : std::strerror(error));
+}
+
+void report_kept_error(const options &opt, int error) {
+  begin_message(opt);
+  std::fputs("cannot keep the pairs in ", stderr);
+  put_shown(temporary_folder());
+  std::fprintf(stderr, ": %s\n", std::strerror(error));
+}
+
+void report_missing_name(const options &opt, int axis, long line, std::string_view header,
+                         char separator) {
+  begin_message(opt);
+  std::fputs("no column is named ", stderr);
+  put_shown(opt.column_arg[axis]);
+  std::fprintf(stderr, "; line %ld names ", line);
+  for (std::string_view rest = header; rest.data() != nullptr;) {
+    const bool first = rest.data() == header.data();
+    const std::string name = unquoted(take_field(&rest, separator));
+    std::fputs(first ? "" : ", ", stderr);
+    write_shown(stderr, name.data(), name.size());
+  }
+  std::fputs("\n", stderr);
+}
+
+void report_names_too_long(const options &opt, long line) {
+  begin_message(opt);
+  std::fprintf(stderr, "line %ld, which should name the columns, is over %zu MiB long\n", line,
+               longest_line >> 20);
+}
+
+void report_name_twice(const options &opt, int axis, long line, const int fields[2]) {
+  begin_message(opt);
+  std::fprintf(stderr, "line %ld names two fields ", line);
+  put_shown(opt.column_arg[axis]);
+  std::fprintf(stderr, ", %d and %d\n", fields[0], fields[1]);
+}
+
+void report_mark_taken(const options &opt, const data_line &example, decimal_mark taken) {
+  const decimal_mark other = taken == dot_mark ? comma_mark : dot_mark;
+  int axis = 0;
+  while (axis < 1 && example.with[0].v[axis] == example.with[1].v[axis])
+    ++axis;
+  begin_message(opt);
+  std::fprintf(stderr, "no number shows the decimal mark, and a %s is taken: line %ld, column ",
+               taken == dot_mark ? "dot" : "comma", example.line);
+  put_shown(opt.column_arg[axis]);
+  std::fputs(": ", stderr);
+  put_token(example.field[axis]);
+  std::fputs(" is read as ", stderr);
+  put_value(example.with[taken].v[axis]);
+  std::fputs(", not ", stderr);
+  put_value(example.with[other].v[axis]);
+  std::fprintf(stderr, " (-d %c takes a %s)\n", other == dot_mark ? '.' : ',',
+               other == dot_mark ? "dot" : "comma");
+}
+
+void report_lines(const options &opt, const tally &t, const int column[2], bool read_to_end) {
+  if ((t.pairs > 0 || !read_to_end) && t.left_out == 0)
+    return;
+  begin_message(opt);
+  if (t.pairs > 0 || !read_to_end) {
+    if (t.left_out == 1)
       std::fputs("1 line left out: ", stderr);
     else
-      std::fprintf(stderr, "%ld lines left out; the first, ", t->left_out);
-    describe_first_left_out(st, t);
-    return 0;
+      std::fprintf(stderr, "%ld lines left out; the first, ", t.left_out);
+    describe_left_out(opt, t);
+    return;
   }
-  if (t->left_out > 0 && t->why == too_few_fields && st->widest < last) {
+  const int last = std::max(column[0], column[1]);
+  const outcome &o = t.first.with[t.first_mark];
+  if (t.left_out > 0 && o.why == too_few_fields && t.short_line_fields < last) {
     std::fprintf(stderr, "column %d is past the last field; lines have %d at most\n", last,
-                 st->widest);
-    return 1;
+                 t.short_line_fields);
+    return;
   }
-  std::fputs(t->left_out > 0 ? "no line has numbers in both; the first, "
-                             : "no line has numbers in both\n",
+  std::fputs(t.left_out > 0 ? "no line has numbers in both; the first, "
+                            : "no line has numbers in both\n",
              stderr);
-  if (t->left_out > 0)
-    describe_first_left_out(st, t);
-  return 1;
+  if (t.left_out > 0)
+    describe_left_out(opt, t);
+}
+
+void report_edges(const options &opt, const frame &f, screen_size screen) {
+  static const char *const edge[2][2] = {{"left", "right"}, {"bottom", "top"}};
+  begin_message(opt);
+  std::fputs("the screen's edges are", stderr);
+  for (int axis = 0; axis < 2; ++axis) {
+    const double first = value_at_edge(f, axis, false);
+    const double last = value_at_edge(f, axis, true);
+    // Two neighbouring cells differ by a cell's share of the axis.
+    const int cells = axis == 0 ? screen.cols : screen.rows;
+    const double cell = (last - first) * std::max(1, scale_for(cells)) / f.top[axis];
+    const int digits = cell > 0 && std::isfinite(cell)
+                           ? std::clamp(static_cast<int>(std::ceil(-std::log10(cell))), 0, 17)
+                           : -1;
+    for (int end = 0; end < 2; ++end) {
+      std::fprintf(stderr, "%s %s ", axis + end == 0 ? "" : ",", edge[axis][end]);
+      if (digits < 0)
+        put_value(end == 0 ? first : last);
+      else
+        std::fprintf(stderr, "%.*f", digits, end == 0 ? first : last);
+    }
+  }
+  std::fputs("\n", stderr);
 }

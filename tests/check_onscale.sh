@@ -43,7 +43,7 @@ done
 while IFS='|' read -r input args pairs message status; do
   printf '%b' "$input" >in
   # shellcheck disable=SC2086
-  "$onscale" $args >out 2>err
+  "$onscale" $args <in >out 2>err
   got=$?
   out=$(tr '\n' ' ' <out)
   said=$(head -n 1 err | sed 's/^onscale: [^:]*, columns [^:]* and [^:]*: //')
@@ -78,10 +78,23 @@ name,lat,lon\nx,1,2\n|in 3 5||column 5 is past the last field; lines have 3 at m
 # a header\nlat,lon\n1,2\n|in lon height||no column is named height; line 2 names lat, lon|1
 1 2\n|missing.csv||no such file|1
 1 2\n|-x 2:1 -y 0:1 in||onscale: -x takes MIN:MAX: 2:1|2
-1 2\n|in 2||onscale: give both columns or neither|2
+1 2\n3 4\n|2 1|0 4079 4079 0 ||0
+1 2\n|in 1 2 3||onscale: too many operands: 3|2
 1 2\n|in -x||onscale: this option takes a value: -x|2
 1 2\n|-q in||onscale: no such option: -q|2
 1 2\n|-d x in||onscale: -d takes . or ,: x|2
+1 2\n|-s tabs in||onscale: -s takes , ; tab blank or one byte: tabs|2
+0 10\n5 10\n|-m -x 0:10 -y 0:200 in||onscale: -m takes latitudes from -90 to 90: 0:200|2
+13.405;52.520\n13.406;52.521\n13.4071;52.5215\n13.408;52.522\n|-x 13.4:13.41 -y 52.51:52.53 in|2039 2040 2447 1836 2896 1734 3263 1632 ||0
+13.405;52.520\n13.406;52.521\n13.4071;52.5215\n13.408;52.522\n|-x 13.4..13.41 -y 52.51..52.53 in|2039 2040 2447 1836 2896 1734 3263 1632 ||0
+1,234\t5\n2,5\tn/a\n|-x 0:10 -y 0:10 in|503 2040 |1 line left out: line 2, column 2: not a number: n/a|0
+2.500\t5\n2,5\t3\n|-x 0:10 -y 0:10 in|1019 2040 1019 2856 ||0
+1 n/a\n2 5\n3 6\n|in|0 4079 4079 0 |1 line left out: line 1, column 2: not a number: n/a|0
+0,25 100\n0,5 200\n0,75 300\n1,25 400\n|in|0 4079 1019 2720 2039 1360 4079 0 ||0
+0,25 100\n0,5 200\n|-s , in|2039 0 2039 4079 ||0
+1:2\n3:4\n|-s : in|0 4079 4079 0 ||0
+2.500 1\n3.500 2\n|in|0 4079 4079 0 |no number shows the decimal mark, and a dot is taken: line 1, column 1: 2.500 is read as 2.5, not 2500 (-d , takes a comma)|0
+x;y;x\n1;2;3\n|in x y||line 1 names two fields x, 1 and 3|1
 TABLE
 # A name that looks like an assignment is a file's, and one with control bytes is shown safely.
 cp plain.csv xcol=2
@@ -97,9 +110,45 @@ awk 'BEGIN { pi = atan2(0, -1); for (i = 0; i < 360; i++) printf "%.7f %.7f\n",
   fail "a ring on a map is not round"
 # With no terminal to report a size, and LINES and COLUMNS not numbers, 80x24 is taken.
 [ "$(LINES=0 COLUMNS=x setsid -w "$onscale" plain.csv 3 2 </dev/null)" = "$want" ] || fail "no size"
-# A quoted field of 16 MB is read in time proportional to it, like any other.
+# A line over 4 MiB, a quoted field in a header or a line without end, is left out and counted in
+# bounded memory; a header of 2 MB is read whole, in time proportional to it.
 { printf 'a,"'; head -c 16000000 /dev/zero | tr '\0' x; printf '"\n1,2\n3,4\n'; } >long.csv
-[ "$("$onscale" long.csv | tr '\n' ' ')" = "0 4079 4079 0 " ] || fail "a long quoted field"
+[ "$(ulimit -v 40000; "$onscale" long.csv 2>err | tr '\n' ' ')" = "0 4079 4079 0 " ] &&
+  grep -qx 'onscale: long.csv, columns 1 and 2: 1 line left out: line 1: line too long, over 4 MiB' err ||
+  fail "a line of 16 MB: $(cat err)"
+(ulimit -v 40000; timeout 1 "$onscale" /dev/zero 2>err)
+[ $? -eq 124 ] || fail "/dev/zero: $(cat err)"
+{ printf '"'; head -c 2000000 /dev/zero | tr '\0' '"'; printf '",x,y\n1,2,3\n4,5,6\n'; } >quotes.csv
+[ "$("$onscale" quotes.csv x y | tr '\n' ' ')" = "0 4079 4079 0 " ] || fail "a header of 2 MB"
+# Excel's Unicode text: UTF-16 with a byte-order mark, little- or big-endian.
+for code in UTF-16LE UTF-16BE; do
+  { printf '\357\273\277'; cities '\t' .; } | iconv -f UTF-8 -t $code >utf16.txt
+  [ "$("$onscale" utf16.txt lon lat)" = "$want" ] || fail "$code: $("$onscale" utf16.txt lon lat 2>&1)"
+done
+# Text of the user's own language is shown as it is in a UTF-8 locale; bytes of no character,
+# control characters and direction overrides are not.
+printf 'Datum;Umsatz (\342\202\254);Menge\n' >names.csv
+LC_ALL=C.UTF-8 "$onscale" names.csv Datum Preis 2>err
+grep -qxF "onscale: names.csv, columns Datum and Preis: no column is named Preis; line 1 names Datum, Umsatz ($(printf '\342\202\254')), Menge" err ||
+  fail "UTF-8: $(cat err)"
+LC_ALL=C.UTF-8 "$onscale" "$(printf 'bad\342\200\256\377\302\233.csv')" 2>err
+grep -qxF 'onscale: bad\xe2\x80\xae\xff\xc2\x9b.csv, columns 1 and 2: no such file' err || fail "escapes in UTF-8: $(cat err)"
+LC_ALL=C "$onscale" names.csv Datum Preis 2>err
+grep -qF 'Umsatz (\xe2\x82\xac)' err || fail "C locale: $(cat err)"
+# Standard output that cannot take the pairs, is closed, or whose reader is gone where SIGPIPE is
+# ignored, is said, and fails.
+seq 1 200000 >many
+for output in /dev/full closed gone; do
+  case $output in
+  closed) "$onscale" many 0 1 >&- 2>err ;;
+  gone) (trap '' PIPE; { "$onscale" many 0 1 2>err; echo $? >status; } | head -c 1 >/dev/null)
+    (exit "$(cat status)") ;;
+  *) "$onscale" many 0 1 >"$output" 2>err ;;
+  esac
+  [ $? -eq 1 ] && grep -q '^onscale: standard output: ' err || fail "output $output: $(cat err)"
+done
+"$onscale" --help >/dev/full 2>err
+[ $? -eq 1 ] && grep -qx 'onscale: standard output: No space left on device' err || fail "help to /dev/full"
 # With both ranges, each pair comes out within a tenth of a second of its line.
 mkfifo feed
 "$onscale" -x 0:10 -y 0:10 feed >streamed &

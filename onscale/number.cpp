@@ -1,0 +1,137 @@
+#include "number.h"
+
+#include "shared.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr double no_number = std::numeric_limits<double>::quiet_NaN();
+
+// A number longer than this, in digits and marks, is no number a file holds.
+constexpr std::size_t longest_number = 400;
+
+constexpr std::size_t no_point = std::numeric_limits<std::size_t>::max();
+
+// How one decimal mark reads the number so far.
+struct way {
+  bool valid;
+  int group;         // digits since the latest thousands separator, -1 before the first
+  std::size_t point; // digits before the decimal mark, once it has come
+};
+
+// The length of the bytes at p that may stand between the digits of a number: a dot, a comma, a
+// blank, a no-break space or a narrow no-break space; 0 for any other byte.
+std::size_t separator_at(const char *p, const char *end) {
+  if (*p == '.' || *p == ',' || *p == ' ')
+    return 1;
+  if (end - p >= 2 && std::memcmp(p, "\xc2\xa0", 2) == 0)
+    return 2;
+  return end - p >= 3 && std::memcmp(p, "\xe2\x80\xaf", 3) == 0 ? 3 : 0;
+}
+
+// Ends the whole part: the thousands, once separated, end in a group of three.
+void end_whole_part(way *w) {
+  if (w->point == no_point && w->group >= 0 && w->group != 3)
+    w->valid = false;
+}
+
+// Takes the separator c that follows so many digits, the first of them first, into the way the
+// mark reads the number: its decimal mark, once, or a thousands separator of the whole part.
+void take_separator(way *w, decimal_mark mark, char c, std::size_t digits, char first) {
+  if (!w->valid)
+    return;
+  if (w->point != no_point) {
+    w->valid = false;
+    return;
+  }
+  if (c == (mark == dot_mark ? '.' : ',')) {
+    end_whole_part(w);
+    w->point = digits;
+    return;
+  }
+  // A comma separates the thousands with a decimal dot; with a decimal comma, a dot or a blank of
+  // any kind does. The first group has one to three digits, and is no lone 0.
+  const bool thousands = mark == dot_mark ? c == ',' : c != ',';
+  if (!thousands || digits == 0 || first == '0' || (w->group >= 0 && w->group != 3) ||
+      (w->group < 0 && digits > 3))
+    w->valid = false;
+  w->group = 0;
+}
+
+// The value of the digits with the decimal point where the way put it, and the exponent.
+double value_of(const way &w, bool negative, const char *digits, std::size_t n,
+                std::string_view exponent) {
+  if (!w.valid)
+    return no_number;
+  char text[longest_number + 8];
+  std::size_t len = 0;
+  if (negative)
+    text[len++] = '-';
+  const std::size_t point = w.point == no_point ? n : w.point;
+  std::memcpy(text + len, digits, point);
+  len += point;
+  if (point < n) {
+    text[len++] = '.';
+    std::memcpy(text + len, digits + point, n - point);
+    len += n - point;
+  }
+  std::memcpy(text + len, exponent.data(), exponent.size());
+  len += exponent.size();
+  double value = 0;
+  if (std::from_chars(text, text + len, value).ec == std::errc())
+    return value;
+  // Out of range: too large, or so small that it is 0 as far as a plot goes.
+  text[len] = '\0';
+  return std::strtod(text, nullptr);
+}
+
+} // namespace
+
+reading read_number(std::string_view field, int mark) {
+  const char *p = field.data();
+  const char *const end = p + field.size();
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+'))
+    ++p;
+  way ways[2] = {{mark != comma_mark, -1, no_point}, {mark != dot_mark, -1, no_point}};
+  char digits[longest_number];
+  std::size_t n = 0;
+  const char first = p < end ? *p : '\0';
+  for (; p < end && n < longest_number; ++p) {
+    if (is_digit(*p)) {
+      digits[n++] = *p;
+      for (way &w : ways)
+        w.group += w.point == no_point && w.group >= 0 ? 1 : 0;
+      continue;
+    }
+    const std::size_t len = separator_at(p, end);
+    if (len == 0)
+      break;
+    take_separator(&ways[dot_mark], dot_mark, *p, n, first);
+    take_separator(&ways[comma_mark], comma_mark, *p, n, first);
+    p += len - 1;
+  }
+  for (way &w : ways)
+    end_whole_part(&w);
+  // The exponent, a letter e, a sign and digits, stands after the digits whatever the mark.
+  const char *const exponent = p;
+  if (p < end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    if (p < end && (*p == '-' || *p == '+'))
+      ++p;
+    const char *const exponent_digits = p;
+    while (p < end && is_digit(*p))
+      ++p;
+    if (p == exponent_digits)
+      p = exponent;
+  }
+  if (p != end || n == 0)
+    return {{no_number, no_number}};
+  const std::string_view e(exponent, static_cast<std::size_t>(end - exponent));
+  return {{value_of(ways[dot_mark], negative, digits, n, e),
+           value_of(ways[comma_mark], negative, digits, n, e)}};
+}

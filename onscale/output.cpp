@@ -1,0 +1,87 @@
+#include "output.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Writes n bytes, however many writes it takes; returns 0, or errno of the write that failed.
+int write_all(int fd, const void *data, std::size_t n) {
+  const auto *p = static_cast<const char *>(data);
+  while (n > 0) {
+    const ssize_t written = write(fd, p, n);
+    if (written < 0 && errno != EINTR)
+      return errno;
+    p += written > 0 ? written : 0;
+    n -= written > 0 ? static_cast<std::size_t>(written) : 0;
+  }
+  return 0;
+}
+
+void write_kept(kept_pairs *kept) {
+  if (kept->error == 0)
+    kept->error = write_all(kept->fd, kept->buf, kept->used * sizeof kept->buf[0]);
+  kept->used = 0;
+}
+
+} // namespace
+
+bool put_pair(pair_text *out, int x, int y) {
+  char *p = out->buf + out->used;
+  p = std::to_chars(p, p + 11, x).ptr;
+  *p++ = ' ';
+  p = std::to_chars(p, p + 11, y).ptr;
+  *p++ = '\n';
+  out->used = static_cast<std::size_t>(p - out->buf);
+  // Room for one more pair of the longest.
+  return out->used > sizeof out->buf - 24;
+}
+
+bool send_pairs(pair_text *out) {
+  if (out->error == 0)
+    out->error = write_all(out->fd, out->buf, out->used);
+  out->used = 0;
+  return out->error == 0;
+}
+
+const char *temporary_folder() {
+  const char *dir = std::getenv("TMPDIR");
+  return dir != nullptr && *dir != '\0' ? dir : "/tmp";
+}
+
+bool open_kept(kept_pairs *kept) {
+  std::string path = std::string(temporary_folder()) + "/onscaleXXXXXX";
+  kept->fd = mkostemp(path.data(), O_CLOEXEC);
+  kept->error = 0;
+  kept->used = 0;
+  if (kept->fd < 0)
+    return false;
+  unlink(path.c_str());
+  return true;
+}
+
+bool keep_pair(kept_pairs *kept, const double v[2]) {
+  kept->buf[kept->used++] = v[0];
+  kept->buf[kept->used++] = v[1];
+  if (kept->used == sizeof kept->buf / sizeof kept->buf[0])
+    write_kept(kept);
+  return kept->error == 0;
+}
+
+bool rewind_kept(kept_pairs *kept) {
+  write_kept(kept);
+  if (kept->error == 0 && lseek(kept->fd, 0, SEEK_SET) != 0)
+    kept->error = errno;
+  return kept->error == 0;
+}
+
+long read_kept(kept_pairs *kept, double *pairs, std::size_t max) {
+  ssize_t n = 0;
+  while ((n = read(kept->fd, pairs, max * 2 * sizeof(double))) < 0 && errno == EINTR) {
+  }
+  return n < 0 ? -1 : n / static_cast<long>(2 * sizeof(double));
+}

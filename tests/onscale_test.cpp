@@ -1,0 +1,253 @@
+// onscale's reading and placing, on their own.
+#include "data.h"
+#include "fields.h"
+#include "input.h"
+#include "number.h"
+#include "place.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+using testing::NanSensitiveDoubleEq;
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+// The blanks that may separate the thousands with a decimal comma, by name.
+const std::string no_break_space = "\u00a0";
+const std::string narrow_no_break_space = "\u202f";
+
+TEST(onscale, numbers_read_with_each_decimal_mark_in_one_pass) {
+  const struct {
+    std::string field;
+    double dot;
+    double comma;
+  } cases[] = {
+      {"42", 42, 42},
+      {"-7", -7, -7},
+      {"+7", 7, 7},
+      {"1,234", 1234, 1.234},
+      {"2.500", 2.5, 2500},
+      {"1,234.5", 1234.5, nan},
+      {"1.234,5", nan, 1234.5},
+      {"1 234,5", nan, 1234.5},
+      {"1" + no_break_space + "234,5", nan, 1234.5},
+      {"1" + narrow_no_break_space + "234" + narrow_no_break_space + "567", nan, 1234567},
+      {"1,234,567", 1234567, nan},
+      {"1.234.567,89", nan, 1234567.89},
+      {"12,34", nan, 12.34},
+      {"12345,678", nan, 12345.678},
+      {"1234,567", nan, 1234.567},
+      {"0.500", 0.5, nan},
+      {"0,500", nan, 0.5},
+      {".5", 0.5, nan},
+      {"5.", 5, nan},
+      {"1e-3", 0.001, 0.001},
+      {"-1,5E3", nan, -1500},
+      {"1..000,5", nan, nan},
+      {"1,2,3", nan, nan},
+      {"1e", nan, nan},
+      {"e5", nan, nan},
+      {"-", nan, nan},
+      {"", nan, nan},
+      {"n/a", nan, nan},
+      {"0x10", nan, nan},
+      {"1e999", inf, inf},
+      {"-1e999", -inf, -inf},
+      {"1e-999", 0, 0},
+      {std::string(400, '9'), inf, inf},
+      {std::string(401, '9'), nan, nan},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.field);
+    const reading both = read_number(c.field, -1);
+    EXPECT_THAT(both.as[dot_mark], NanSensitiveDoubleEq(c.dot));
+    EXPECT_THAT(both.as[comma_mark], NanSensitiveDoubleEq(c.comma));
+    EXPECT_EQ(mark_shown(both), std::isnan(c.dot) == std::isnan(c.comma) ? -1
+                                : std::isnan(c.dot)                      ? comma_mark
+                                                                         : dot_mark);
+    const reading with_dot = read_number(c.field, dot_mark);
+    EXPECT_THAT(with_dot.as[dot_mark], NanSensitiveDoubleEq(c.dot));
+    EXPECT_TRUE(std::isnan(with_dot.as[comma_mark]));
+    EXPECT_THAT(read_number(c.field, comma_mark).as[comma_mark], NanSensitiveDoubleEq(c.comma));
+  }
+}
+
+TEST(onscale, the_separator_is_guessed_from_the_first_line) {
+  const struct {
+    const char *line;
+    char separator;
+  } cases[] = {
+      {"a;b,c\td", ';'},  {"a,b\tc", '\t'},   {"1,2", ','},   {"1, 2", ','},
+      {"0,25 100", ' '},  {"1,5 2,5 3", ' '}, {"x,y z", ','}, {"a b", ' '},
+      {"\"a;b\",c", ','}, {"1,2 ", ','},      {",1 2", ','},  {"1 2,", ','},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(separator_of(c.line), c.separator) << c.line;
+}
+
+TEST(onscale, fields_are_split_unquoted_and_counted) {
+  const struct { // NOLINT(clang-analyzer-optin.performance.Padding): in the order a case reads
+    const char *line;
+    char separator;
+    int want[2];
+    const char *first;
+    const char *second;
+    int fields;
+  } cases[] = {
+      {"a,b,c", ',', {1, 3}, "a", "c", 3},
+      {" a , b ", ',', {2, 1}, "b", "a", 2},
+      {"a,b,", ',', {3, 1}, "", "a", 3},
+      {"a,b", ',', {1, 5}, "a", "", 2},
+      {"\"a,b\",\"c\"\"d\"", ',', {1, 2}, "a,b", "c\"\"d", 2},
+      {"  a \t b  ", blanks, {2, 1}, "b", "a", 2},
+      {"a b", blanks, {1, 3}, "a", "", 2},
+      {"", ',', {1, 2}, "", "", 1},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.line);
+    std::string_view text[2];
+    EXPECT_EQ(split_line(c.line, c.separator, c.want, text), c.fields);
+    EXPECT_EQ(text[0], c.first);
+    EXPECT_EQ(text[1], c.second);
+  }
+  std::string_view rest = "\"a\"\"b\",c";
+  EXPECT_EQ(unquoted(take_field(&rest, ',')), "a\"b");
+  EXPECT_EQ(unquoted(take_field(&rest, ',')), "c");
+  EXPECT_EQ(rest.data(), nullptr);
+}
+
+// A line read with both marks: the one it shows, whether the mark decides what it comes to, and
+// what it comes to with each.
+TEST(onscale, a_line_shows_the_mark_or_waits_for_it) {
+  const struct {
+    const char *line;
+    const char *ranges; // "x" or "y" or "xy": -x 0:10, -y 0:10; "m" for a map
+    int shows;
+    bool depends;
+    outcome dot;
+    outcome comma;
+  } cases[] = {
+      {"1 2", "", -1, false, {{1, 2}, no_fault, 0}, {{1, 2}, no_fault, 0}},
+      {"2.500 1", "", -1, true, {{2.5, 1}, no_fault, 0}, {{2500, 1}, no_fault, 0}},
+      {"2.500 1", "x", -1, false, {{2.5, 1}, no_fault, 0}, {{2.5, 1}, no_fault, 0}},
+      {"1 2,5", "", comma_mark, true, {{1, nan}, not_a_number, 1}, {{1, 2.5}, no_fault, 0}},
+      {"1.5 2", "", dot_mark, true, {{1.5, 2}, no_fault, 0}, {{nan, 2}, not_a_number, 0}},
+      {"x 2.500", "", -1, false, {{nan, 2.5}, not_a_number, 0}, {{nan, 2500}, not_a_number, 0}},
+      {"1", "", -1, false, {{1, nan}, too_few_fields, 1}, {{1, nan}, too_few_fields, 1}},
+      {"1e999 1", "", -1, false, {{inf, 1}, not_finite, 0}, {{inf, 1}, not_finite, 0}},
+      {"11 5", "xy", -1, false, {{11, 5}, out_of_range, 0}, {{11, 5}, out_of_range, 0}},
+      {"5 -1", "y", -1, false, {{5, -1}, out_of_range, 1}, {{5, -1}, out_of_range, 1}},
+      {"10 0", "xy", -1, false, {{10, 0}, no_fault, 0}, {{10, 0}, no_fault, 0}},
+      {"5 90.5", "m", dot_mark, true, {{5, 90.5}, not_a_latitude, 1}, {{5, nan}, not_a_number, 1}},
+      {"5 -90", "m", -1, false, {{5, -90}, no_fault, 0}, {{5, -90}, no_fault, 0}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.line);
+    options opt;
+    const std::string ranges = c.ranges;
+    opt.map = ranges == "m";
+    for (int axis = 0; axis < 2; ++axis) {
+      opt.ranged[axis] = ranges.find("xy"[axis]) != std::string::npos;
+      opt.range[axis][0] = 0;
+      opt.range[axis][1] = 10;
+    }
+    const data_line d = read_data_line(c.line, 7, 3, {blanks, {1, 2}}, -1, opt);
+    EXPECT_EQ(d.line, 7);
+    EXPECT_EQ(d.shows, c.shows);
+    EXPECT_EQ(depends_on_mark(d), c.depends);
+    for (int m = 0; m < 2; ++m) {
+      const outcome &want = m == dot_mark ? c.dot : c.comma;
+      EXPECT_EQ(d.with[m].why, want.why) << "mark " << m;
+      if (want.why != no_fault) {
+        EXPECT_EQ(d.with[m].axis, want.axis) << "mark " << m;
+      }
+      for (int axis = 0; axis < 2; ++axis)
+        EXPECT_THAT(d.with[m].v[axis], NanSensitiveDoubleEq(want.v[axis])) << "mark " << m;
+    }
+  }
+}
+
+TEST(onscale, the_line_number_stands_for_column_0_and_a_header_holds_no_number) {
+  const options opt;
+  const data_line d = read_data_line("x,5", 9, 4, {',', {0, 2}}, dot_mark, opt);
+  EXPECT_EQ(d.with[dot_mark].v[0], 4);
+  EXPECT_EQ(d.with[dot_mark].v[1], 5);
+  const struct {
+    const char *line;
+    int column[2];
+    bool header;
+  } cases[] = {
+      {"x,y", {1, 2}, true},    {"1,n/a", {1, 2}, false}, {"n/a,1", {1, 2}, false},
+      {"t,ele", {0, 2}, true},  {"1,2", {0, 0}, false},   {"a", {1, 2}, true},
+      {"a,2,5", {1, 3}, false},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(is_header(c.line, {',', {c.column[0], c.column[1]}}), c.header) << c.line;
+}
+
+TEST(onscale, values_are_placed_on_the_screen_and_the_edges_read_back) {
+  const double lo[2] = {0, 0};
+  const double hi[2] = {10, 10};
+  const frame whole = frame_for(lo, hi, {24, 80}, false, false);
+  const struct { // NOLINT(clang-analyzer-optin.performance.Padding): in the order a case reads
+    int axis;
+    double v;
+    int sample;
+  } cases[] = {{0, 0, 0},    {0, 10, 4079}, {0, 5, 2039},  {1, 0, 4079},  {1, 10, 0},
+               {1, 5, 2040}, {0, -1, 0},    {0, 11, 4079}, {1, 2.5, 3060}};
+  for (const auto &c : cases)
+    EXPECT_EQ(place(whole, c.axis, c.v), c.sample) << c.axis << ": " << c.v;
+  // A unit as long across as down: 10 by 10 on 80x24, whose cells are twice as high as wide, takes
+  // 48 of the 80 columns, centred.
+  const frame equal = frame_for(lo, hi, {24, 80}, true, false);
+  EXPECT_DOUBLE_EQ(equal.part[0], 0.6);
+  EXPECT_DOUBLE_EQ(equal.part[1], 1);
+  EXPECT_DOUBLE_EQ(value_at_edge(equal, 0, false), -10.0 / 3);
+  EXPECT_DOUBLE_EQ(value_at_edge(equal, 0, true), 10 + 10.0 / 3);
+  EXPECT_DOUBLE_EQ(value_at_edge(equal, 1, false), 0);
+  EXPECT_DOUBLE_EQ(value_at_edge(equal, 1, true), 10);
+  // On a map at 60 degrees, a degree of longitude is half as long as one of latitude.
+  const double map_lo[2] = {0, 55};
+  const double map_hi[2] = {10, 65};
+  EXPECT_DOUBLE_EQ(frame_for(map_lo, map_hi, {24, 80}, true, true).part[0], 0.3);
+  EXPECT_EQ(frame_for(lo, hi, {24, 5000}, false, false).top[0], 4095);
+}
+
+TEST(onscale, utf16_becomes_utf8_whatever_the_reads_cut) {
+  const struct {
+    const char *name;
+    std::string bytes; // little-endian
+    std::string utf8;
+  } cases[] = {
+      {"ascii", std::string("1\0,\0002\0\n\0", 8), "1,2\n"},
+      {"euro", std::string("\xac\x20", 2), "\u20ac"},
+      {"pair", std::string("\x3d\xd8\x00\xde", 4), "\U0001f600"},
+      {"half_a_pair", std::string("\x3d\xd8x\0", 4), "\ufffdx"},
+      {"low_half_alone", std::string("\x00\xdc", 2), "\ufffd"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const bool big_endian : {false, true}) {
+      std::string in = c.bytes;
+      for (std::size_t at = 0; big_endian && at + 1 < in.size(); at += 2)
+        std::swap(in[at], in[at + 1]);
+      // Fed a byte at a time, as reads may cut the input anywhere.
+      utf16_state s{big_endian, -1, 0};
+      std::string out;
+      for (const char byte : in) {
+        char buf[8];
+        out.append(buf, utf16_to_utf8(&s, reinterpret_cast<const unsigned char *>(&byte), 1, buf));
+      }
+      EXPECT_EQ(out, c.utf8) << (big_endian ? "big-endian" : "little-endian");
+    }
+  }
+}
+
+} // namespace
