@@ -171,14 +171,15 @@ bool plot_pair(plot_state *ps) {
 
 // Lets go of what the run holds and ends the process by the signal that ended the run, or by an
 // interrupt or a request to terminate still pending, which came as the run was ending.
-void end_run(plot_state *ps, int ending) {
-  if (ending == 0)
-    ending = take_ending_signal(ps);
+void end_run(plot_state *ps) {
+  if (ps->ending == 0)
+    ps->ending = take_ending_signal(ps);
   if (ps->signal_fd >= 0)
     close(ps->signal_fd);
   if (ps->in != nullptr)
     std::fclose(ps->in);
   std::free(ps->marked);
+  const int ending = ps->ending;
   std::free(ps);
   end_by_signal(ending);
 }
@@ -195,7 +196,7 @@ int plot_run(int argc, char **argv) {
   const char *prog = argc > 0 ? argv[0] : "trackplot";
   const char *path = argc > 1 ? argv[1] : "car3.txt";
   if (start_run(ps, prog, path) != 0) {
-    end_run(ps, 0);
+    end_run(ps);
     return 1;
   }
   // The terminal is the run's: from here on there is one way out, which hands it back.
@@ -204,22 +205,24 @@ int plot_run(int argc, char **argv) {
   point_reader rd;
   open_reader(&rd, fileno(ps->in), ps->signal_fd);
   read_status status = read_end;
-  int ending = 0;
-  while (no_room == 0 && ending == 0) {
+  while (no_room == 0 && ps->ending == 0) {
     status = read_pair(&rd, &ps->x, &ps->y);
     if (status == read_ok && !plot_pair(ps))
       continue;
     if (status != read_ok && status != read_interrupted)
       break;
-    ending = take_signals(ps);
-    if (ending == 0)
+    ps->ending = take_signals(ps);
+    if (ps->ending == 0)
       show_plot(ps);
   }
+  // An interrupt that ended the input too, the writer's end of a pipeline, ends the run by it.
+  if (ps->ending == 0)
+    ps->ending = take_ending_signal(ps);
   stop_ncurses(ps);
   // The terminal is back in its own modes before anything is said about the run.
   if (no_room != 0)
     report_error("malloc", no_room);
   report_reading(prog, path, status, &rd, stderr);
-  end_run(ps, ending);
+  end_run(ps);
   return no_room == 0 && status == read_end ? 0 : 1;
 }

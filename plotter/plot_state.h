@@ -30,4 +30,5 @@ struct plot_state {
   sigset_t blocked;             // blocked from the start to the end of the run
   sigset_t taken_while_waiting; // of those, the ones a wait for the foreground lets through
   int signal_fd = -1;           // where the blocked ones are read while pending
+  int ending;                   // the interrupt or request to terminate that ends the run, or 0
 };

@@ -40,12 +40,13 @@ void wait_for_foreground(const plot_state *ps) {
 
 // Keys typed during the run were never read; left queued, the shell would read and run them. They
 // wait on the controlling terminal, which neither standard input nor standard output need be. A
-// process outside the foreground process group leaves them to the shell: SIGTTOU would stop it.
-void discard_typed_keys() {
+// process outside the foreground process group leaves them to the shell, unless they were typed
+// while the run held the terminal.
+void discard_typed_keys(bool typed_on_the_plot) {
   const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (tty < 0)
     return;
-  if (tcgetpgrp(tty) == getpgrp())
+  if (typed_on_the_plot || tcgetpgrp(tty) == getpgrp())
     tcflush(tty, TCIFLUSH);
   close(tty);
 }
@@ -112,7 +113,7 @@ void suspend_ncurses(const plot_state *ps) {
   if (isendwin())
     return;
   wait_for_foreground(ps);
-  discard_typed_keys();
+  discard_typed_keys(false);
   endwin();
 }
 
@@ -128,12 +129,24 @@ void resume_ncurses(const plot_state *ps) {
 void stop_ncurses(const plot_state *ps) {
   // A terminal handed back already holds nothing of the run's.
   const bool held = !isendwin();
+  // The signal that ends a run reaches the whole job, and a shell among it may give the terminal
+  // to another process group before the run has handed it back; the job's shell waits for the
+  // run to end. So the run hands back all it holds without waiting for the foreground, with
+  // SIGTTOU blocked, which would otherwise stop it for good.
+  const bool ending = held && ps->ending != 0;
+  if (ending) {
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &stops, nullptr);
+  }
   if (held) {
-    wait_for_foreground(ps);
+    if (!ending)
+      wait_for_foreground(ps);
     wclear(stdscr);
     wrefresh(stdscr);
   }
-  discard_typed_keys();
+  discard_typed_keys(ending);
   if (held)
     endwin();
 }
