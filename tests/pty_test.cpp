@@ -416,6 +416,92 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
   EXPECT_TRUE(shell_reports_status(&run, 0));
 }
 
+// What people type into their shell, onscale -p and live pipelines among them, read back as they
+// see it: the picture, which stays until Ctrl-C; then what is said on the normal screen, the
+// status, no stopped job, the terminal out of the alternate screen in the shell's modes, and no key
+// typed during the run reaching the shell.
+TEST(pty, as_users_type_it) {
+  const std::string dir = temp_dir();
+  temp_file("ride.csv", "x,y\n0,0\n10,10\nn/a,5\n5,5\n");
+  const std::string feed = "while sleep 0.2; do echo \"$RANDOM $RANDOM\"; done | ONSCALE";
+  const struct {
+    const char *name;
+    std::string command;                      // ONSCALE and TRACKPLOT stand for the programs
+    std::vector<std::pair<int, int>> marks{}; // the picture, which stays 2 s
+    const char *key = "\x03";                 // pressed then, if any
+    int tries = 1;
+    std::string asked = "echo status=$?"; // once the run is over
+    std::vector<std::string> said{};      // after which these lines show
+  } cases[] = {
+      {.name = "onscale_p_keeps_the_picture_and_says_what_it_left_out_and_the_edges",
+       .command = "ONSCALE -p ride.csv",
+       .marks = {{23, 0}, {12, 59}, {0, 119}},
+       .said =
+           {"onscale: ride.csv, columns 1 and 2: 1 line left out: line 4, column 1: not a number: "
+            "n/a",
+            "onscale: ride.csv, columns 1 and 2: the screen's edges are left 0.00, right 10.00, "
+            "bottom 0.0, top 10.0",
+            "status=0"}},
+      {.name = "onscale_p_says_a_column_is_missing_without_a_picture",
+       .command = "ONSCALE -p ride.csv x nope",
+       .key = nullptr,
+       .said = {"onscale: ride.csv, columns x and nope: no column is named nope; line 1 names x, y",
+                "status=1"}},
+      {.name = "ctrl_c_ends_every_part_of_a_live_pipeline",
+       .command = feed + " -x 0:32767 -y 0:32767 | TRACKPLOT /dev/stdin",
+       .tries = 5,
+       .said = {"status=130"}},
+      {.name = "ctrl_c_ends_a_live_feed_into_onscale_p",
+       .command = feed + " -p -x 0:32767 -y 0:32767",
+       .tries = 5,
+       .said = {"status=0"}},
+      {.name = "onscale_interrupted_while_streaming_says_what_it_left_out",
+       .command = "{ echo 1 1; echo 50 1; sleep 30; } | ONSCALE -x 0:10 -y 0:10 2>left.txt | "
+                  "TRACKPLOT /dev/stdin",
+       .marks = {{21, 11}},
+       .asked = "echo status=${PIPESTATUS[1]}; cat left.txt",
+       .said = {"status=130", "onscale: standard input, columns 1 and 2: 1 line left out: line 2, "
+                              "column 1: outside the range given: 50"}},
+  };
+  for (const auto &c : cases) {
+    for (int attempt = 0; attempt < c.tries; ++attempt) {
+      SCOPED_TRACE(testing::Message() << c.name << ", try " << attempt);
+      pty_run run(24, 120);
+      std::string command = c.command;
+      for (const auto &[name, path] :
+           {std::pair{"ONSCALE", ONSCALE_PATH}, {"TRACKPLOT", TRACKPLOT_PATH}})
+        if (const std::size_t at = command.find(name); at != std::string::npos)
+          command.replace(at, std::strlen(name), path);
+      start_job(&run, "cd " + dir + "\n" + command);
+      if (c.key != nullptr) {
+        EXPECT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
+        if (!c.marks.empty()) {
+          EXPECT_THAT(&run, comes_to_show(picture(24, 120, c.marks)));
+          wait_for(&run, 2000);
+          EXPECT_THAT(run.term.lines(), screen_is(picture(24, 120, c.marks)));
+        } else {
+          wait_for(&run, 300 + 150 * attempt);
+        }
+        type_keys(&run, "echo LEAK$((40+2))\n");
+        send(run.master, c.key);
+      }
+      // Asked once the shell is alone again, as what is typed before would be discarded.
+      const auto alone = [&] { return session_members(run.session).size() == 1; };
+      EXPECT_TRUE(wait_until(&run, alone));
+      send(run.master, c.asked + "; jobs; echo over$((6*7))\n");
+      EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "over42"); }));
+      for (const std::string &line : c.said)
+        EXPECT_TRUE(shows(run.term, line)) << line;
+      EXPECT_FALSE(shows(run.term, "Stopped"));
+      EXPECT_FALSE(shows(run.term, "LEAK42")) << "keys typed during the run reach the shell";
+      EXPECT_FALSE(run.term.alt_active);
+      termios modes{};
+      ASSERT_EQ(tcgetattr(run.slave, &modes), 0);
+      EXPECT_EQ(modes.c_lflag & (ICANON | ECHO), run.before.c_lflag & (ICANON | ECHO));
+    }
+  }
+}
+
 // Starts the command under an interactive shell, RUN standing for trackplot on a new named pipe;
 // returns the job, and the pipe's writing end in writer.
 pid_t start_fifo_job(pty_run *run, const std::string &name, std::string command, int *writer) {

@@ -72,6 +72,33 @@ long long now_ms() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// A process of its own that ends the sessions of every program the test program started, once the
+// test program has ended, whatever ended it: a timeout's SIGKILL gives it no chance to. It reads
+// the sessions from a pipe that only the test program writes, until the pipe ends. Started before
+// the tests open anything, it holds nothing of theirs open.
+int start_watchdog() {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0)
+    return -1;
+  if (fork() != 0) {
+    close(fds[0]);
+    return fds[1];
+  }
+  close(fds[1]);
+  const int null = open("/dev/null", O_RDWR);
+  for (int fd = 0; fd < 3; ++fd)
+    dup2(null, fd);
+  std::vector<pid_t> sessions;
+  pid_t session = 0;
+  while (read(fds[0], &session, sizeof session) == static_cast<ssize_t>(sizeof session))
+    sessions.push_back(session);
+  for (const pid_t s : sessions)
+    end_session(s);
+  _exit(0);
+}
+
+const int watchdog = start_watchdog();
+
 // A folder removed again when the test program ends.
 struct scratch_dir {
   std::string path;
@@ -234,7 +261,28 @@ pid_t spawn(const std::vector<std::string> &argv, std::vector<std::string> env,
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0)
     throw std::runtime_error("cannot start " + argv[0]);
+  if (write(watchdog, &pid, sizeof pid) != static_cast<ssize_t>(sizeof pid))
+    throw std::runtime_error("the watchdog is gone");
   return pid;
+}
+
+std::vector<pid_t> session_members(pid_t session) {
+  std::vector<pid_t> members;
+  for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    const pid_t pid = std::stoi(name);
+    const process_info p = process(pid);
+    if (p.session == session && p.state != 'Z')
+      members.push_back(pid);
+  }
+  return members;
+}
+
+void end_session(pid_t session) {
+  for (const pid_t pid : session_members(session))
+    kill(pid, SIGKILL);
 }
 
 int shell_status(int status) {
@@ -260,14 +308,15 @@ run_result run_captured(const std::vector<std::string> &argv, int rows, int cols
   close(out[0]);
   close(err[0]);
   waitpid(pid, &r.status, 0);
+  end_session(pid);
   return r;
 }
 
 pty_run::~pty_run() {
-  if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
-    kill(pid, SIGKILL);
+  if (session > 0)
+    end_session(session);
+  if (pid > 0)
     waitpid(pid, nullptr, 0);
-  }
   if (master >= 0)
     close(master);
   if (slave >= 0)
@@ -288,6 +337,7 @@ void start_on_pty(pty_run *run, const std::vector<std::string> &argv,
   std::vector<std::string> all{"TERM=xterm-256color"};
   all.insert(all.end(), env.begin(), env.end());
   run->pid = spawn(argv, all, ptsname(run->master));
+  run->session = run->pid;
 }
 
 void resize_pty(pty_run *run, int rows, int cols) {
@@ -354,5 +404,5 @@ process_info process(pid_t pid) {
     f.push_back(field);
   if (f.size() < 50)
     return {};
-  return {f[0][0], std::stoull(f[29]), std::stoull(f[31]), std::stoi(f[49])};
+  return {f[0][0], std::stoull(f[29]), std::stoull(f[31]), std::stoi(f[49]), std::stoi(f[3])};
 }

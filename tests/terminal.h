@@ -44,9 +44,16 @@ std::string temp_dir();
 // Starts argv with env as its whole environment, and the sanitizers' settings, in a session of its
 // own, as a shell starts a job in the foreground: every signal at its default action and none
 // blocked. Standard input is the file opened at input, which becomes the controlling terminal
-// where it is one; standard output and error are out and err, or standard input where -1.
+// where it is one; standard output and error are out and err, or standard input where -1. Every
+// process of the session ends with the test program, however that ends.
+
 pid_t spawn(const std::vector<std::string> &argv, std::vector<std::string> env,
             const std::string &input, int out = -1, int err = -1, const std::string &cwd = "");
+
+// The processes of the session that spawn started: the program, and all it started, jobs in
+// process groups of their own included; and their end.
+std::vector<pid_t> session_members(pid_t session);
+void end_session(pid_t session);
 
 // A waitpid status as a shell shows it: the exit status, or 128 and the signal that ended it.
 int shell_status(int status);
@@ -68,6 +75,7 @@ std::vector<std::string> trackplot(const std::vector<std::string> &args);
 // A program running on a pseudo-terminal, whose output is read back into an emulator.
 struct pty_run {
   pid_t pid = -1;
+  pid_t session = -1; // the program's session, which ends with the run
   int master = -1;
   int slave = -1;
   termios before{};
@@ -103,6 +111,7 @@ struct process_info {
   std::uint64_t blocked; // the signals it blocks, bit n - 1 for signal n
   std::uint64_t caught;  // and those it has a handler for
   int exit_status;       // as waitpid gives it, once it has ended
+  pid_t session;         // the session it belongs to
 };
 process_info process(pid_t pid);
 
