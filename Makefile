@@ -4,20 +4,19 @@ PACKAGES := cmake g++ make pkg-config groff-base libncurses-dev libgtest-dev lib
 PACKAGE_PACKAGES := dpkg-dev file lintian
 DEMO_PACKAGES := cmake g++ make libncurses-dev
 
-.PHONY: demo test test-asan fuzz lint bench package dev release asan deps
+.PHONY: demo test test-asan fuzz lint bench package install dev release asan deps
 
-# Builds the program alone and plays the sample lap through standard input, a dozen pairs every
+# Builds the programs and plays the sample lap through standard input, a dozen pairs every
 # twentieth of a second or so, the way a live feed arrives; the pipe stays open three seconds more,
-# so the finished track stays on the screen. The parentheses, rather than braces, let Ctrl-C end
-# the demo cleanly.
+# so the finished track stays on the screen.
 PACE := awk '{ print } NR % 12 == 0 { fflush(); system("sleep 0.05") }'
 demo:
 	@echo "Building trackplot, then playing examples/lap.txt live (about 15 seconds)."
 	@$(MAKE) deps PACKAGES="$(DEMO_PACKAGES)"
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target trackplot -j2
+	@cmake --build --preset release --target trackplot onscale -j2
 	@( $(PACE) examples/lap.txt; sleep 3 ) | build/release/trackplot /dev/stdin
-	@echo "To look at a plot of your own: ( cat FILE; sleep 10 ) | build/release/trackplot /dev/stdin"
+	@echo "To look at data of your own, until Ctrl-C: build/release/onscale -p FILE [XCOL YCOL]"
 
 test: dev
 	ctest --preset dev
@@ -71,6 +70,14 @@ package:
 	  lintian --fail-on error,warning build/release/trackplot_*.deb && \
 	  tests/check_reproducible.sh build/release/trackplot_*.deb || \
 	  { rm -f build/release/trackplot_*.deb; echo "make package: the package was turned down and removed" >&2; exit 1; }
+
+# Installs both programs and their manual pages under PREFIX, within DESTDIR where it is given, as
+# cmake --install does; it looks for no Debian package, so that it serves elsewhere too.
+PREFIX := /usr/local
+install:
+	cmake --preset release >/dev/null
+	cmake --build --preset release --target trackplot onscale compressed_docs -j2
+	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
 
 dev release asan: deps
 	cmake --preset $@
