@@ -9,7 +9,8 @@ DESTDIR=$root cmake --install "$1" --prefix /usr >/dev/null
 found=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
 doc=./usr/share/doc/trackplot
 want="./usr/bin/onscale ./usr/bin/trackplot $doc/changelog.gz $doc/copyright \
-$doc/examples/README.md $doc/examples/lap.txt $doc/examples/spiral.txt $doc/examples/track.csv \
+$doc/examples/README.md $doc/examples/lap.txt $doc/examples/ride.csv $doc/examples/spiral.txt \
+$doc/examples/track.csv \
 ./usr/share/man/man1/onscale.1.gz ./usr/share/man/man1/trackplot.1.gz "
 [ "$found" = "$want" ] || {
   echo "installed: $found"
