@@ -161,4 +161,24 @@ for line in "0 0" "10 10"; do
 done
 exec 3>&-
 wait
+# However a signal ends it, onscale first says what it left out, then ends by that signal. (A job
+# in the background of this shell ignores SIGINT, which the shell tests of trackplot send by key.)
+for sig in TERM:15 HUP:1; do
+  number=${sig#*:}
+  sig=${sig%:*}
+  "$onscale" -x 0:10 -y 0:10 feed >streamed 2>err &
+  exec 3>feed
+  printf '1 1\n50 1\n2 2\n' >&3
+  while [ "$(wc -l <streamed)" -lt 2 ]; do sleep 0.01; done
+  kill -s $sig $!
+  wait $!
+  [ $? -eq $((128 + number)) ] &&
+    grep -qx 'onscale: feed, columns 1 and 2: 1 line left out: line 2, column 1: outside the range given: 50' err ||
+    fail "SIG$sig: $(cat err)"
+  exec 3>&-
+done
+{ echo 1; echo x; cat many; } >bad_first
+{ "$onscale" bad_first 0 1 2>err; echo $? >status; } | head -n 1 >/dev/null
+[ "$(cat status)" -eq $((128 + 13)) ] &&
+  grep -q "1 line left out: line 2, column 1: not a number: x" err || fail "SIGPIPE: $(cat err)"
 exit $failed
