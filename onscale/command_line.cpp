@@ -1,4 +1,5 @@
 #include "fields.h"
+#include "instant.h"
 #include "number.h"
 #include "options.h"
 #include "report.h"
@@ -9,11 +10,13 @@
 #include <cstdio>
 #include <cstring>
 #include <getopt.h>
+#include <limits>
+#include <string_view>
 
 namespace {
 
 constexpr const char *usage =
-    "usage: onscale [-e | -m] [-p] [-x MIN:MAX -y MIN:MAX] [-d MARK] [-s SEP]\n"
+    "usage: onscale [-e | -m] [-p] [-x MIN:MAX -y MIN:MAX] [-d MARK] [-s SEP] [-t FORMAT]\n"
     "               [FILE [XCOL YCOL] | XCOL YCOL]\n";
 
 constexpr const char *help =
@@ -27,12 +30,15 @@ constexpr const char *help =
     "  -p           draw the pairs with trackplot and keep the picture until Ctrl-C, then say\n"
     "               what the edges of the screen stand for\n"
     "  -x MIN:MAX   the range of x; with -y as well, each pair is written as soon as its line\n"
-    "  -y MIN:MAX   is read, for a live feed, and values outside the ranges are left out\n"
+    "  -y MIN:MAX   is read, for a live feed, and values outside the ranges are left out;\n"
+    "               MIN..MAX too, and for times, in their own form: -x 08:00..18:00\n"
     "  -e           one unit is as long across as down\n"
     "  -m           the columns are longitude and latitude in degrees: a map, true to scale\n"
     "               at its middle latitude\n"
     "  -d MARK      the decimal mark, . or , (by default, the one the numbers show)\n"
     "  -s SEP       the separator: , ; tab blank or any one byte (by default, guessed)\n"
+    "  -t FORMAT    dates and times as strptime(3) reads them, where they are in no form\n"
+    "               onscale knows: ISO 8601, 08:00, 09.12.2026, 2026/12/09, 12/09/2026\n"
     "  -h, --help   this text\n"
     "\n"
     "Lines starting with # are comments. Lines left out are counted on standard error.\n"
@@ -45,20 +51,31 @@ int usage_error(const char *what, const char *arg) {
   return 2;
 }
 
-// Reads MIN:MAX, or MIN..MAX, into range; false where it is not two finite numbers, the first the
-// smaller.
-bool read_range(const char *arg, double range[2]) {
-  const char *const end = arg + std::strlen(arg);
-  const char *dots = std::strstr(arg, "..");
-  const char *colon = std::strchr(arg + 1, ':');
-  const char *between = dots != nullptr ? dots : colon;
-  if (between == nullptr)
+// Reads MIN:MAX or MIN..MAX of numbers, or MIN..MAX of times in one form, into range and form;
+// false where it is neither, or the first is not the smaller. A range of times of day that passes
+// midnight ends the next day.
+bool read_range(const char *arg, const char *time_format, double range[2], time_form *form) {
+  const std::string_view text(arg);
+  const std::size_t dots = text.find("..");
+  const std::size_t between = dots != std::string_view::npos ? dots : text.find(':', 1);
+  if (between == std::string_view::npos)
     return false;
-  const char *second = between + (dots != nullptr ? 2 : 1);
-  const auto lo = std::from_chars(arg, between, range[0]);
-  const auto hi = std::from_chars(second, end, range[1]);
-  return lo.ec == std::errc() && lo.ptr == between && hi.ec == std::errc() && hi.ptr == end &&
-         std::isfinite(range[0]) && std::isfinite(range[1]) && range[0] < range[1];
+  const std::string_view lo = text.substr(0, between);
+  const std::string_view hi = text.substr(between + (dots != std::string_view::npos ? 2 : 1));
+  const auto lo_read = std::from_chars(lo.data(), lo.data() + lo.size(), range[0]);
+  const auto hi_read = std::from_chars(hi.data(), hi.data() + hi.size(), range[1]);
+  *form = no_time_form;
+  const bool numbers = lo_read.ec == std::errc() && lo_read.ptr == lo.data() + lo.size() &&
+                       hi_read.ec == std::errc() && hi_read.ptr == hi.data() + hi.size();
+  if (!numbers && dots != std::string_view::npos) {
+    *form = form_of(lo, time_format);
+    range[0] = read_time(lo, *form, -1, time_format).seconds;
+    range[1] = form_of(hi, time_format) == *form ? read_time(hi, *form, -1, time_format).seconds
+                                                 : std::numeric_limits<double>::quiet_NaN();
+    if (*form == time_of_day_form && range[1] < range[0])
+      range[1] += 86400;
+  }
+  return std::isfinite(range[0]) && std::isfinite(range[1]) && range[0] < range[1];
 }
 
 // Reads the separator -s names into separator; false where it names none.
@@ -74,11 +91,11 @@ bool read_separator(const char *arg, char *separator) {
   return true;
 }
 
-// Takes the options, and where -y is given, its value; returns go_on or the exit status.
-int read_options(int argc, char **argv, options *opt, const char **y_arg) {
+// Takes the options, and the ranges as given; returns go_on or the exit status.
+int read_options(int argc, char **argv, options *opt, const char *range_arg[2]) {
   static const option longs[] = {{"help", no_argument, nullptr, 'h'}, {}};
   opterr = 0;
-  for (int c = 0; (c = getopt_long(argc, argv, ":empx:y:d:s:h", longs, nullptr)) != -1;) {
+  for (int c = 0; (c = getopt_long(argc, argv, ":empx:y:d:s:t:h", longs, nullptr)) != -1;) {
     if (c == 'h') {
       std::fputs(usage, stdout);
       std::fputs(help, stdout);
@@ -91,9 +108,9 @@ int read_options(int argc, char **argv, options *opt, const char **y_arg) {
       opt->plot = true;
     } else if (c == 'x' || c == 'y') {
       opt->ranged[c - 'x'] = true;
-      *y_arg = c == 'y' ? optarg : *y_arg;
-      if (!read_range(optarg, opt->range[c - 'x']))
-        return usage_error(c == 'x' ? "-x takes MIN:MAX: " : "-y takes MIN:MAX: ", optarg);
+      range_arg[c - 'x'] = optarg;
+    } else if (c == 't') {
+      opt->time_format = optarg;
     } else if (c == 'd' && (std::strcmp(optarg, ".") == 0 || std::strcmp(optarg, ",") == 0)) {
       opt->mark = *optarg == '.' ? dot_mark : comma_mark;
     } else if (c == 'd') {
@@ -113,13 +130,19 @@ int read_options(int argc, char **argv, options *opt, const char **y_arg) {
 } // namespace
 
 int read_command_line(int argc, char **argv, options *opt) {
-  const char *y_arg = "";
-  const int status = read_options(argc, argv, opt, &y_arg);
+  const char *range_arg[2] = {"", ""};
+  const int status = read_options(argc, argv, opt, range_arg);
   if (status != go_on)
     return status;
+  for (int axis = 0; axis < 2; ++axis)
+    if (opt->ranged[axis] &&
+        !read_range(range_arg[axis], opt->time_format, opt->range[axis], &opt->range_form[axis]))
+      return usage_error(axis == 0 ? "-x takes MIN:MAX or MIN..MAX: "
+                                   : "-y takes MIN:MAX or MIN..MAX: ",
+                         range_arg[axis]);
   // On a map, latitudes lie between the poles.
   if (opt->map && opt->ranged[1] && (opt->range[1][0] < -90 || opt->range[1][1] > 90))
-    return usage_error("-m takes latitudes from -90 to 90: ", y_arg);
+    return usage_error("-m takes latitudes from -90 to 90: ", range_arg[1]);
   // One operand is a file, two are the columns of standard input, three a file and its columns.
   const int left = argc - optind;
   if (left > 3)

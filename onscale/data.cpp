@@ -28,6 +28,8 @@ bool inside(const options &opt, int axis, double v) {
   return v >= opt.range[axis][0] && v <= opt.range[axis][1];
 }
 
+constexpr double day = 86400;
+
 // A number that reads two ways, of which only one falls inside the range given, takes that one.
 void take_the_reading_in_range(const options &opt, int axis, reading *r) {
   if (!opt.ranged[axis] || mark_shown(*r) >= 0 || r->as[0] == r->as[1])
@@ -37,6 +39,44 @@ void take_the_reading_in_range(const options &opt, int axis, reading *r) {
     r->as[in[0] ? 1 : 0] = r->as[in[0] ? 0 : 1];
 }
 
+// Settles what a column holds where its value shows it: a number, or a time in a form.
+void settle_kind(column_kind *kind, std::string_view field, const char *time_format) {
+  const reading n = read_number(field, -1);
+  kind->known = !std::isnan(n.as[0]) || !std::isnan(n.as[1]);
+  if (kind->known)
+    return;
+  kind->form = form_of(field, time_format);
+  kind->known = kind->form != no_time_form;
+  kind->order = -1;
+  kind->zone = kind->known ? read_time(field, kind->form, -1, time_format).zone : no_zone;
+}
+
+// Reads a time in its column's form: a slashed date that shows its order settles it; one that does
+// not is read month first, unless only the other reading falls inside the range given; and a time
+// of day earlier than the latest by more than half a day has passed midnight.
+double read_time_value(column_kind *kind, std::string_view field, const options &opt, int axis,
+                       bool *unsure) {
+  const time_reading t = read_time(field, kind->form, kind->order, opt.time_format);
+  double v = t.seconds;
+  if (kind->form == slashed_form && kind->order < 0 && t.order >= 0)
+    kind->order = t.order;
+  *unsure = kind->form == slashed_form && kind->order < 0 && !std::isnan(v);
+  if (*unsure && opt.ranged[axis] && !inside(opt, axis, v) &&
+      inside(opt, axis, swap_day_and_month(v))) {
+    v = swap_day_and_month(v);
+    *unsure = false;
+  }
+  if (kind->form != time_of_day_form || std::isnan(v))
+    return v;
+  v += kind->midnights;
+  if (kind->latest > 0 && v < kind->latest - day / 2) {
+    kind->midnights += day;
+    v += day;
+  }
+  kind->latest = v;
+  return v;
+}
+
 void copy_token(token *t, std::string_view text) {
   t->len = text.size();
   std::memcpy(t->text, text.data(), std::min(text.size(), sizeof t->text));
@@ -44,19 +84,25 @@ void copy_token(token *t, std::string_view text) {
 
 } // namespace
 
-data_line read_data_line(std::string_view text, long line, long index, const line_format &format,
+data_line read_data_line(std::string_view text, long line, long index, line_format *format,
                          int mark, const options &opt) {
   data_line d{};
   d.line = line;
   d.shows = -1;
   std::string_view field[2];
-  d.fields = split_line(text, format.separator, format.column, field);
+  d.fields = split_line(text, format->separator, format->column, field);
   bool faulty = false;
   for (int axis = 0; axis < 2; ++axis) {
-    const int column = format.column[axis];
+    const int column = format->column[axis];
+    column_kind *kind = &format->kind[axis];
+    if (column > 0 && column <= d.fields && !kind->known)
+      settle_kind(kind, field[axis], opt.time_format);
+    const bool time = kind->known && kind->form != no_time_form;
     reading r{{static_cast<double>(index), static_cast<double>(index)}};
     if (column > d.fields) {
       r = {{no_number, no_number}};
+    } else if (column > 0 && time) {
+      r.as[0] = r.as[1] = read_time_value(kind, field[axis], opt, axis, &d.unsure[axis]);
     } else if (column > 0) {
       r = read_number(field[axis], mark);
       // Read with one mark, the number is the same either way.
@@ -68,7 +114,9 @@ data_line read_data_line(std::string_view text, long line, long index, const lin
     for (int m = 0; m < 2; ++m) {
       outcome *o = &d.with[m];
       o->v[axis] = r.as[m];
-      const fault why = column > d.fields ? too_few_fields : fault_of(opt, axis, r.as[m]);
+      const fault why = column > d.fields             ? too_few_fields
+                        : time && std::isnan(r.as[m]) ? not_a_time
+                                                      : fault_of(opt, axis, r.as[m]);
       if (o->why == no_fault && why != no_fault) {
         o->why = why;
         o->axis = static_cast<std::uint8_t>(axis);
@@ -99,7 +147,7 @@ bool depends_on_mark(const data_line &d) {
   return dot.v[0] != comma.v[0] || dot.v[1] != comma.v[1];
 }
 
-bool is_header(std::string_view text, const line_format &format) {
+bool is_header(std::string_view text, const line_format &format, const char *time_format) {
   std::string_view field[2];
   const int fields = split_line(text, format.separator, format.column, field);
   bool chosen = false;
@@ -108,9 +156,10 @@ bool is_header(std::string_view text, const line_format &format) {
     if (column == 0)
       continue;
     chosen = true;
-    const reading r =
-        column <= fields ? read_number(field[axis], -1) : reading{{no_number, no_number}};
-    if (!std::isnan(r.as[0]) || !std::isnan(r.as[1]))
+    column_kind kind{};
+    if (column <= fields)
+      settle_kind(&kind, field[axis], time_format);
+    if (kind.known)
       return false;
   }
   return chosen;

@@ -40,6 +40,7 @@ struct pair_sink {
   frame live;
   std::unique_ptr<pair_text> out;
   std::unique_ptr<kept_pairs> kept;
+  long kept_unsure[2]; // the first pairs kept, whose slashed dates were read month first unsure
   drawing draw;
 };
 
@@ -57,6 +58,8 @@ bool take_with(tally *t, pair_sink *sink, const data_line &d, decimal_mark mark)
   if (!tally_line(t, d, mark))
     return true;
   const double *v = d.with[mark].v;
+  for (int axis = 0; axis < 2 && !sink->streaming; ++axis)
+    sink->kept_unsure[axis] += d.unsure[axis] ? 1 : 0;
   if (!sink->streaming)
     return keep_pair(sink->kept.get(), v);
   if (put_pair(sink->out.get(), place(sink->live, 0, v[0]), place(sink->live, 1, v[1])))
@@ -144,7 +147,8 @@ bool find_named_columns(const options &opt, std::string_view header, long line,
 enum reading_end : std::uint8_t {
   input_ended,
   input_failed,    // reading the input failed
-  columns_unknown, // a column named is not in the header, which has been said
+  columns_unknown, // a column named is not in the header, or holds what the options do not take,
+                   // which has been said
   kept_failed,     // the temporary file cannot take the pairs
   output_failed,   // the pairs cannot be written
   interrupted,     // a signal came, or trackplot has ended
@@ -156,6 +160,7 @@ struct reading_run {
   line_source src;
   bool format_known;
   line_format format;
+  bool kind_checked[2]; // what the column holds is known, and fits the options
   long data_lines;
   settling settle;
   tally count;
@@ -169,7 +174,27 @@ int take_first_line(const options &opt, reading_run *r, std::string_view line) {
   r->format.separator = opt.separator != 0 ? opt.separator : separator_of(line);
   if (named(opt))
     return find_named_columns(opt, line, r->src.line, &r->format) ? 1 : -1;
-  return is_header(line, r->format) ? 1 : 0;
+  return is_header(line, r->format, opt.time_format) ? 1 : 0;
+}
+
+// Whether what the columns hold, once known, fits the options: -e and -m take numbers, and a range
+// is written as the values of its column are. Says why, once, where it does not.
+bool kinds_fit(const options &opt, reading_run *r) {
+  for (int axis = 0; axis < 2; ++axis) {
+    const column_kind &kind = r->format.kind[axis];
+    if (!kind.known || r->kind_checked[axis])
+      continue;
+    r->kind_checked[axis] = true;
+    if (kind.form != no_time_form && opt.equal) {
+      report_time_refused(opt, axis, opt.map ? "-m" : "-e");
+      return false;
+    }
+    if (opt.ranged[axis] && opt.range_form[axis] != kind.form) {
+      report_range_unlike(opt, axis);
+      return false;
+    }
+  }
+  return true;
 }
 
 // Takes the pending signal into signal; returns whether it ends the reading: any but a change in a
@@ -209,22 +234,68 @@ reading_end read_lines(const options &opt, reading_run *r, const interrupts &sig
     ++r->data_lines;
     const data_line d = status == line_too_long ? too_long_line(r->src.line)
                                                 : read_data_line(line, r->src.line, r->data_lines,
-                                                                 r->format, r->settle.mark, opt);
+                                                                 &r->format, r->settle.mark, opt);
+    if (!kinds_fit(opt, r))
+      return columns_unknown;
     if (!take_line(&r->settle, &r->count, &r->sink, d, r->format.separator))
       return r->sink.streaming ? output_failed : kept_failed;
   }
 }
 
+// Where the values are placed: between the ranges given, or else the smallest and largest values.
+frame frame_for(const options &opt, const tally &t, screen_size screen) {
+  double lo[2];
+  double hi[2];
+  for (int axis = 0; axis < 2; ++axis) {
+    lo[axis] = opt.ranged[axis] ? opt.range[axis][0] : t.lo[axis];
+    hi[axis] = opt.ranged[axis] ? opt.range[axis][1] : t.hi[axis];
+  }
+  return frame_for(lo, hi, screen, opt.equal, opt.map);
+}
+
+// Reads the next pairs kept, at most max, into pairs; taken counts those read before. Where a later
+// date showed the day first, the slashed dates that were read month first before it, in the first
+// pairs of the file, are read day first.
+long next_kept(const pair_sink &sink, double *pairs, std::size_t max, const bool read_again[2],
+               long *taken) {
+  const long n = read_kept(sink.kept.get(), pairs, max);
+  for (long k = 0; k < n; ++k, ++*taken)
+    for (int axis = 0; axis < 2; ++axis)
+      if (read_again[axis] && *taken < sink.kept_unsure[axis])
+        pairs[2 * k + axis] = swap_day_and_month(pairs[2 * k + axis]);
+  return n;
+}
+
+constexpr std::size_t pairs_at_a_time = 4096;
+
+// Finds the smallest and the largest values again, where dates are read again day first.
+bool find_range_again(pair_sink *sink, const bool read_again[2], tally *t) {
+  if (!rewind_kept(sink->kept.get()))
+    return false;
+  std::vector<double> pairs(2 * pairs_at_a_time);
+  long taken = 0;
+  long n = 0;
+  while ((n = next_kept(*sink, pairs.data(), pairs_at_a_time, read_again, &taken)) > 0)
+    for (long k = 0; k < n; ++k)
+      for (int axis = 0; axis < 2; ++axis) {
+        const double v = pairs[static_cast<std::size_t>(2 * k + axis)];
+        const bool first = taken - n + k == 0;
+        t->lo[axis] = first ? v : std::min(t->lo[axis], v);
+        t->hi[axis] = first ? v : std::max(t->hi[axis], v);
+      }
+  return n == 0;
+}
+
 // Places the pairs kept between the smallest and the largest values, or the ranges given, and
 // sends them on.
 reading_end send_kept_pairs(const frame &placed, const interrupts &sig, pair_sink *sink,
-                            int *signal) {
+                            const bool read_again[2], int *signal) {
   if (!rewind_kept(sink->kept.get()))
     return kept_failed;
-  constexpr std::size_t at_a_time = 4096;
-  std::vector<double> pairs(2 * at_a_time);
+  std::vector<double> pairs(2 * pairs_at_a_time);
+  long taken = 0;
   long n = 0;
-  while ((n = read_kept(sink->kept.get(), pairs.data(), at_a_time)) > 0) {
+  while ((n = next_kept(*sink, pairs.data(), pairs_at_a_time, read_again, &taken)) > 0) {
     for (long k = 0; k < 2 * n; k += 2)
       if (put_pair(sink->out.get(), place(placed, 0, pairs[k]), place(placed, 1, pairs[k + 1])) &&
           !send(sink))
@@ -239,6 +310,19 @@ reading_end send_kept_pairs(const frame &placed, const interrupts &sig, pair_sin
   return send(sink) ? input_ended : output_failed;
 }
 
+// Sends the pairs kept, placed once the slashed dates read month first before a later one showed
+// the day first are read again.
+reading_end send_kept(const options &opt, reading_run *r, const interrupts &sig, screen_size screen,
+                      int *signal) {
+  bool read_again[2];
+  for (int axis = 0; axis < 2; ++axis)
+    read_again[axis] = r->format.kind[axis].order == day_first && r->sink.kept_unsure[axis] > 0;
+  if ((read_again[0] || read_again[1]) && !find_range_again(&r->sink, read_again, &r->count))
+    return kept_failed;
+  r->sink.live = frame_for(opt, r->count, screen);
+  return send_kept_pairs(r->sink.live, sig, &r->sink, read_again, signal);
+}
+
 // Keeps the picture until a signal ends it, or trackplot ends by itself; returns the signal, or 0.
 int hold_picture(drawing *draw, const interrupts &sig) {
   for (;;) {
@@ -250,17 +334,6 @@ int hold_picture(drawing *draw, const interrupts &sig) {
     if (s != 0 && s != SIGCHLD && s != SIGPIPE)
       return s;
   }
-}
-
-// Where the values are placed: between the ranges given, or else the smallest and largest values.
-frame frame_for(const options &opt, const tally &t, screen_size screen) {
-  double lo[2];
-  double hi[2];
-  for (int axis = 0; axis < 2; ++axis) {
-    lo[axis] = opt.ranged[axis] ? opt.range[axis][0] : t.lo[axis];
-    hi[axis] = opt.ranged[axis] ? opt.range[axis][1] : t.hi[axis];
-  }
-  return frame_for(lo, hi, screen, opt.equal, opt.map);
 }
 
 bool output_writable() {
@@ -337,8 +410,12 @@ int report_end(const options &opt, const reading_run &r, reading_end end, screen
     report_mark_taken(opt, r.settle.example, static_cast<decimal_mark>(r.settle.mark));
   report_lines(opt, r.count, r.format.column, end != interrupted);
   const bool pictured = drew_picture(r.sink.draw);
+  for (int axis = 0; axis < 2; ++axis)
+    if (r.format.kind[axis].form == slashed_form && r.format.kind[axis].order < 0 &&
+        r.count.pairs > 0)
+      report_order_taken(opt, axis);
   if (pictured)
-    report_edges(opt, r.sink.live, screen);
+    report_edges(opt, r.sink.live, screen, r.format.kind);
   const bool failed = end != input_ended && end != interrupted;
   return r.count.pairs > 0 && !failed && (pictured || !opt.plot) ? 0 : 1;
 }
@@ -365,7 +442,7 @@ int main(int argc, char **argv) {
   if (!settle_by_default(&r->settle, &r->count, sink, r->format.separator))
     end = sink->streaming ? output_failed : kept_failed;
   if (end == input_ended && r->count.pairs > 0 && !sink->streaming)
-    end = send_kept_pairs(sink->live = frame_for(opt, r->count, screen), sig, sink, &signal);
+    end = send_kept(opt, r.get(), sig, screen, &signal);
   if (end == input_ended && !send(sink))
     end = output_failed;
   if (end == input_ended && sink->draw.pid > 0 && !drawing_ended(&sink->draw))

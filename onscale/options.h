@@ -1,6 +1,8 @@
 // What onscale's command line asks for.
 #pragma once
 
+#include "instant.h"
+
 // A column given by a name that the header gives, not yet found.
 inline constexpr int named_column = -1;
 
@@ -14,6 +16,8 @@ struct options {
   bool plot = false;                      // -p: trackplot draws the pairs, until Ctrl-C
   bool ranged[2] = {};                    // -x and -y: the range of values is given
   double range[2][2] = {};                // as lowest and highest
+  time_form range_form[2] = {};           // and the form of the times it is written in, if it is
+  const char *time_format = nullptr;      // -t: a strptime(3) format of dates and times
   int mark = -1;                          // -d: the decimal mark given, or -1
   char separator = 0;                     // -s: the separator given, or 0
 };

@@ -38,13 +38,9 @@ void put_token(const token &t) {
 
 // Says where and why a line was left out.
 void describe_left_out(const options &opt, const tally &t) {
-  static const char *const why[] = {"",
-                                    "",
-                                    "no such field",
-                                    "not a number",
-                                    "not finite",
-                                    "not a latitude",
-                                    "outside the range given"};
+  static const char *const why[] = {
+      "",           "",           "no such field",  "not a number",
+      "not a time", "not finite", "not a latitude", "outside the range given"};
   const outcome &o = t.first.with[t.first_mark];
   if (o.why == too_long) {
     std::fprintf(stderr, "line %ld: line too long, over %zu MiB\n", t.first.line,
@@ -134,6 +130,28 @@ void report_name_twice(const options &opt, int axis, long line, const int fields
   std::fprintf(stderr, ", %d and %d\n", fields[0], fields[1]);
 }
 
+void report_time_refused(const options &opt, int axis, const char *option) {
+  begin_message(opt);
+  std::fprintf(stderr, "%s takes numbers, and column ", option);
+  put_shown(opt.column_arg[axis]);
+  std::fputs(" holds dates or times\n", stderr);
+}
+
+void report_range_unlike(const options &opt, int axis) {
+  begin_message(opt);
+  std::fprintf(stderr, "the range of -%c is not written as column ", axis == 0 ? 'x' : 'y');
+  put_shown(opt.column_arg[axis]);
+  std::fputs(" writes its values\n", stderr);
+}
+
+void report_order_taken(const options &opt, int axis) {
+  begin_message(opt);
+  std::fputs("no date of column ", stderr);
+  put_shown(opt.column_arg[axis]);
+  std::fputs(" has a day over 12, and the month is taken first (-t %d/%m/%Y takes the day)\n",
+             stderr);
+}
+
 void report_mark_taken(const options &opt, const data_line &example, decimal_mark taken) {
   const decimal_mark other = taken == dot_mark ? comma_mark : dot_mark;
   int axis = 0;
@@ -179,7 +197,8 @@ void report_lines(const options &opt, const tally &t, const int column[2], bool 
     describe_left_out(opt, t);
 }
 
-void report_edges(const options &opt, const frame &f, screen_size screen) {
+void report_edges(const options &opt, const frame &f, screen_size screen,
+                  const column_kind kind[2]) {
   static const char *const edge[2][2] = {{"left", "right"}, {"bottom", "top"}};
   begin_message(opt);
   std::fputs("the screen's edges are", stderr);
@@ -193,11 +212,17 @@ void report_edges(const options &opt, const frame &f, screen_size screen) {
                            ? std::clamp(static_cast<int>(std::ceil(-std::log10(cell))), 0, 17)
                            : -1;
     for (int end = 0; end < 2; ++end) {
+      const double v = end == 0 ? first : last;
       std::fprintf(stderr, "%s %s ", axis + end == 0 ? "" : ",", edge[axis][end]);
-      if (digits < 0)
-        put_value(end == 0 ? first : last);
+      if (kind[axis].form != no_time_form)
+        std::fputs(write_time(v, kind[axis].form, std::max(kind[axis].order, month_first),
+                              kind[axis].zone, opt.time_format, cell)
+                       .c_str(),
+                   stderr);
+      else if (digits < 0)
+        put_value(v);
       else
-        std::fprintf(stderr, "%.*f", digits, end == 0 ? first : last);
+        std::fprintf(stderr, "%.*f", digits, v);
     }
   }
   std::fputs("\n", stderr);

@@ -35,6 +35,15 @@ void report_missing_name(const options &opt, int axis, long line, std::string_vi
 void report_names_too_long(const options &opt, long line);
 void report_name_twice(const options &opt, int axis, long line, const int fields[2]);
 
+// -e or -m, given as option, was asked of a column of times; or a range was written otherwise than
+// the values of its column.
+void report_time_refused(const options &opt, int axis, const char *option);
+void report_range_unlike(const options &opt, int axis);
+
+// No slashed date of the column showed whether the day or the month comes first, and the month
+// first was taken.
+void report_order_taken(const options &opt, int axis);
+
 // No number showed the decimal mark, and the mark taken decided what the line comes to.
 void report_mark_taken(const options &opt, const data_line &example, decimal_mark taken);
 
@@ -42,5 +51,7 @@ void report_mark_taken(const options &opt, const data_line &example, decimal_mar
 // read to its end, why no pair came out. The columns are those read, numbered from 1.
 void report_lines(const options &opt, const tally &t, const int column[2], bool read_to_end);
 
-// The values at the four edges of the screen, with digits enough to tell neighbouring cells apart.
-void report_edges(const options &opt, const frame &f, screen_size screen);
+// The values at the four edges of the screen, with digits enough to tell neighbouring cells apart,
+// written as the columns hold them.
+void report_edges(const options &opt, const frame &f, screen_size screen,
+                  const column_kind kind[2]);

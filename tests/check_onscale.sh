@@ -77,7 +77,7 @@ x,y\n|in||no line has numbers in both|1
 name,lat,lon\nx,1,2\n|in 3 5||column 5 is past the last field; lines have 3 at most|1
 # a header\nlat,lon\n1,2\n|in lon height||no column is named height; line 2 names lat, lon|1
 1 2\n|missing.csv||no such file|1
-1 2\n|-x 2:1 -y 0:1 in||onscale: -x takes MIN:MAX: 2:1|2
+1 2\n|-x 2:1 -y 0:1 in||onscale: -x takes MIN:MAX or MIN..MAX: 2:1|2
 1 2\n3 4\n|2 1|0 4079 4079 0 ||0
 1 2\n|in 1 2 3||onscale: too many operands: 3|2
 1 2\n|in -x||onscale: this option takes a value: -x|2
@@ -95,6 +95,10 @@ name,lat,lon\nx,1,2\n|in 3 5||column 5 is past the last field; lines have 3 at m
 1:2\n3:4\n|-s : in|0 4079 4079 0 ||0
 2.500 1\n3.500 2\n|in|0 4079 4079 0 |no number shows the decimal mark, and a dot is taken: line 1, column 1: 2.500 is read as 2.5, not 2500 (-d , takes a comma)|0
 x;y;x\n1;2;3\n|in x y||line 1 names two fields x, 1 and 3|1
+t,temp_c\n2026-12-09T00:00:00Z,5\n2026-12-09T01:00:00Z,6\n2026-12-09T05:00:00Z,7\n2026-12-09T06:00:00Z,8\n|in t temp_c|0 4079 679 2720 3399 1360 4079 0 ||0
+08:00 0\n12:00 50\n19:00 100\n|-x 08:00..18:00 -y 0..100 in|0 4079 1631 2040 |1 line left out: line 3, column 1: outside the range given: 19:00|0
+2026-12-09,1\n|-m in||-m takes numbers, and column 1 holds dates or times|1
+2026-12-09T08:00 1\n|-x 08:00..18:00 -y 0:1 in||the range of -x is not written as column 1 writes its values|1
 TABLE
 # A name that looks like an assignment is a file's, and one with control bytes is shown safely.
 cp plain.csv xcol=2

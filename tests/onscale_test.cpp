@@ -161,7 +161,8 @@ TEST(onscale, a_line_shows_the_mark_or_waits_for_it) {
       opt.range[axis][0] = 0;
       opt.range[axis][1] = 10;
     }
-    const data_line d = read_data_line(c.line, 7, 3, {blanks, {1, 2}}, -1, opt);
+    line_format format{blanks, {1, 2}, {}};
+    const data_line d = read_data_line(c.line, 7, 3, &format, -1, opt);
     EXPECT_EQ(d.line, 7);
     EXPECT_EQ(d.shows, c.shows);
     EXPECT_EQ(depends_on_mark(d), c.depends);
@@ -179,7 +180,8 @@ TEST(onscale, a_line_shows_the_mark_or_waits_for_it) {
 
 TEST(onscale, the_line_number_stands_for_column_0_and_a_header_holds_no_number) {
   const options opt;
-  const data_line d = read_data_line("x,5", 9, 4, {',', {0, 2}}, dot_mark, opt);
+  line_format format{',', {0, 2}, {}};
+  const data_line d = read_data_line("x,5", 9, 4, &format, dot_mark, opt);
   EXPECT_EQ(d.with[dot_mark].v[0], 4);
   EXPECT_EQ(d.with[dot_mark].v[1], 5);
   const struct {
@@ -192,7 +194,123 @@ TEST(onscale, the_line_number_stands_for_column_0_and_a_header_holds_no_number) 
       {"a,2,5", {1, 3}, false},
   };
   for (const auto &c : cases)
-    EXPECT_EQ(is_header(c.line, {',', {c.column[0], c.column[1]}}), c.header) << c.line;
+    EXPECT_EQ(is_header(c.line, {',', {c.column[0], c.column[1]}, {}}, nullptr), c.header)
+        << c.line;
+}
+
+// 2026-12-09T00:00:00Z, and an hour.
+constexpr double december_9 = 1796774400;
+constexpr double hour = 3600;
+
+TEST(onscale, dates_and_times_read_as_the_instants_they_are) {
+  const struct { // NOLINT(clang-analyzer-optin.performance.Padding): in the order a case reads
+    const char *value;
+    time_form form;
+    double seconds;
+    int order = -1;
+    const char *format = nullptr;
+  } cases[] = {
+      {"2026-12-09", iso_form, december_9},
+      {"2026-12-09T08:00", iso_form, december_9 + 8 * hour},
+      {"2026-12-09 08:00:00", iso_form, december_9 + 8 * hour},
+      {"2026-12-09T08:00:00.250Z", iso_form, december_9 + 8 * hour + 0.25},
+      {"2026-12-09T09:00:00+01:00", iso_form, december_9 + 8 * hour},
+      {"2026-12-09T03:30:00-0430", iso_form, december_9 + 8 * hour},
+      {"2026-12-09T08:00+01", iso_form, december_9 + 7 * hour},
+      {"2026-12-09-08:00:01", iso_form, december_9 + 8 * hour + 1},
+      {"2026-12-09T24:00", iso_form, december_9 + 24 * hour},
+      {"2028-02-29", iso_form, december_9 + 447 * 24 * hour},
+      {"08:00", time_of_day_form, 8 * hour},
+      {"8:00:00.5", time_of_day_form, 8 * hour + 0.5},
+      {"8:00 PM", time_of_day_form, 20 * hour},
+      {"12:30am", time_of_day_form, 0.5 * hour},
+      {"09.12.2026 08:00", dotted_form, december_9 + 8 * hour},
+      {"9.12.2026", dotted_form, december_9},
+      {"2026/12/09 08:00:00", year_first_form, december_9 + 8 * hour},
+      {"12/09/2026", slashed_form, december_9},
+      {"12/9/2026 8:00 AM", slashed_form, december_9 + 8 * hour},
+      {"13/12/2026", slashed_form, december_9 + 4 * 24 * hour, day_first},
+      {"12/13/2026", slashed_form, december_9 + 4 * 24 * hour, month_first},
+      {"9 Dec 2026, 8h", format_form, december_9 + 8 * hour, -1, "%d %b %Y, %Hh"},
+      {"2026-12-09 08:00 +0100", format_form, december_9 + 7 * hour, -1, "%Y-%m-%d %H:%M %z"},
+      {"2026-02-30", no_time_form, 0},
+      {"2027-02-29", no_time_form, 0},
+      {"2026-12-09T08:60", no_time_form, 0},
+      {"2026-12-09T08:00+24:00", no_time_form, 0},
+      {"25:00", no_time_form, 0},
+      {"13:00 PM", no_time_form, 0},
+      {"13/13/2026", no_time_form, 0},
+      {"2026-12-9", no_time_form, 0},
+      {"1796774400", no_time_form, 0},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.value);
+    ASSERT_EQ(form_of(c.value, c.format), c.form);
+    if (c.form == no_time_form)
+      continue;
+    const time_reading r = read_time(c.value, c.form, -1, c.format);
+    EXPECT_DOUBLE_EQ(r.seconds, c.seconds);
+    EXPECT_EQ(r.order, c.order);
+  }
+  // A slashed date read in an order it refutes is none.
+  EXPECT_TRUE(std::isnan(read_time("13/12/2026", slashed_form, month_first, nullptr).seconds));
+  EXPECT_EQ(
+      read_time("12/01/2026", slashed_form, day_first, nullptr).seconds,
+      swap_day_and_month(read_time("12/01/2026", slashed_form, month_first, nullptr).seconds));
+}
+
+TEST(onscale, instants_are_written_back_as_their_column_writes_them) {
+  const double eight = december_9 + 8 * hour;
+  const struct {
+    double seconds;
+    time_form form;
+    int order;
+    int zone;
+    double step;
+    const char *text;
+  } cases[] = {
+      {eight + 0.25, iso_form, -1, 0, 0.01, "2026-12-09T08:00:00.25Z"},
+      {eight, iso_form, -1, 3600, 1, "2026-12-09T09:00:00+01:00"},
+      {eight, iso_form, -1, -16200, 60, "2026-12-09T03:30-04:30"},
+      {eight, iso_form, -1, no_zone, 24 * hour, "2026-12-09"},
+      {25 * hour, time_of_day_form, -1, no_zone, 60, "25:00"},
+      {eight, dotted_form, -1, no_zone, 60, "09.12.2026 08:00"},
+      {eight, year_first_form, -1, no_zone, 1, "2026/12/09 08:00:00"},
+      {eight, slashed_form, day_first, no_zone, 60, "09/12/2026 08:00"},
+      {eight, slashed_form, month_first, no_zone, 24 * hour, "12/09/2026"},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(write_time(c.seconds, c.form, c.order, c.zone, nullptr, c.step), c.text);
+  EXPECT_EQ(write_time(eight, format_form, -1, no_zone, "%d %b %Y, %Hh", 1), "09 Dec 2026, 08h");
+}
+
+// What a column holds is settled by its first value; times of day that pass midnight go on into
+// the next day, and a time outside the column's form is left out.
+TEST(onscale, a_column_of_times_goes_on_past_midnight) {
+  const options opt;
+  line_format format{blanks, {1, 2}, {}};
+  const struct {
+    const char *line;
+    double x;
+    fault why = no_fault;
+  } lines[] = {{"23:00 1", 23 * hour},
+               {"23:59:30 1", 23 * hour + 59.5 * 60},
+               {"00:30 1", 24.5 * hour},
+               {"00:20 1", 24 * hour + 1200},
+               {"2026-12-09 1", nan, not_a_time},
+               {"13:00 1", 37 * hour}};
+  long index = 0;
+  for (const auto &l : lines) {
+    SCOPED_TRACE(l.line);
+    const data_line d = read_data_line(l.line, index + 1, index + 1, &format, dot_mark, opt);
+    ++index;
+    EXPECT_THAT(d.with[dot_mark].v[0], NanSensitiveDoubleEq(l.x));
+    EXPECT_EQ(d.with[dot_mark].why, l.why);
+  }
+  EXPECT_EQ(format.kind[0].form, time_of_day_form);
+  EXPECT_EQ(format.kind[1].form, no_time_form);
+  EXPECT_TRUE(is_header("time,temp", {',', {1, 2}, {}}, nullptr));
+  EXPECT_FALSE(is_header("08:00,n/a", {',', {1, 2}, {}}, nullptr));
 }
 
 TEST(onscale, values_are_placed_on_the_screen_and_the_edges_read_back) {

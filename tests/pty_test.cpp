@@ -422,7 +422,7 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
 // typed during the run reaching the shell.
 TEST(pty, as_users_type_it) {
   const std::string dir = temp_dir();
-  temp_file("ride.csv", "x,y\n0,0\n10,10\nn/a,5\n5,5\n");
+  temp_file("ride.csv", "time,y\n08:00,0\n18:00,10\nn/a,5\n13:00,5\n");
   const std::string feed = "while sleep 0.2; do echo \"$RANDOM $RANDOM\"; done | ONSCALE";
   const struct {
     const char *name;
@@ -437,15 +437,16 @@ TEST(pty, as_users_type_it) {
        .command = "ONSCALE -p ride.csv",
        .marks = {{23, 0}, {12, 59}, {0, 119}},
        .said =
-           {"onscale: ride.csv, columns 1 and 2: 1 line left out: line 4, column 1: not a number: "
+           {"onscale: ride.csv, columns 1 and 2: 1 line left out: line 4, column 1: not a time: "
             "n/a",
-            "onscale: ride.csv, columns 1 and 2: the screen's edges are left 0.00, right 10.00, "
+            "onscale: ride.csv, columns 1 and 2: the screen's edges are left 08:00, right 18:00, "
             "bottom 0.0, top 10.0",
             "status=0"}},
       {.name = "onscale_p_says_a_column_is_missing_without_a_picture",
-       .command = "ONSCALE -p ride.csv x nope",
+       .command = "ONSCALE -p ride.csv time nope",
        .key = nullptr,
-       .said = {"onscale: ride.csv, columns x and nope: no column is named nope; line 1 names x, y",
+       .said = {"onscale: ride.csv, columns time and nope: no column is named nope; line 1 names "
+                "time, y",
                 "status=1"}},
       {.name = "ctrl_c_ends_every_part_of_a_live_pipeline",
        .command = feed + " -x 0:32767 -y 0:32767 | TRACKPLOT /dev/stdin",
@@ -467,12 +468,13 @@ TEST(pty, as_users_type_it) {
     for (int attempt = 0; attempt < c.tries; ++attempt) {
       SCOPED_TRACE(testing::Message() << c.name << ", try " << attempt);
       pty_run run(24, 120);
-      std::string command = c.command;
+      std::string command = "cd " + dir + "\n";
+      command += c.command;
       for (const auto &[name, path] :
            {std::pair{"ONSCALE", ONSCALE_PATH}, {"TRACKPLOT", TRACKPLOT_PATH}})
         if (const std::size_t at = command.find(name); at != std::string::npos)
           command.replace(at, std::strlen(name), path);
-      start_job(&run, "cd " + dir + "\n" + command);
+      start_job(&run, command);
       if (c.key != nullptr) {
         EXPECT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
         if (!c.marks.empty()) {
