@@ -286,9 +286,11 @@ int main(int argc, char **argv) {
   // differ; a few thousand pairs fill most of them.
   for (const auto &[rows, pairs] : {std::pair{1000, 5000L}, std::pair{4096, 4000L}})
     bench_case(programs, "random", pairs, rows, 200, true, runs, dir, scratch);
-  // onscale on a GPS log, time,lat,lon,ele, beside the plainest extraction of its two columns.
+  // onscale on a GPS log, time,lat,lon,ele, beside the plainest extraction of two of its columns:
+  // its position, and its latitude against its clock.
   const std::vector<program> scaling{{"mawk", "/usr/bin/mawk", {"-F,", "{ print $3, $2 }"}},
-                                     {"onscale", ONSCALE_PATH, {}, {"lon", "lat"}}};
+                                     {"onscale", ONSCALE_PATH, {}, {"lon", "lat"}},
+                                     {"onscale-t", ONSCALE_PATH, {}, {"time", "lat"}}};
   bench_case(scaling, "gps", counts.front(), 24, 80, false, runs, dir, scratch);
   for (const program &prog : programs)
     bench_latency(prog, scratch);

@@ -2,7 +2,7 @@
 // lap; "recording", the same circuit without noise, 100,000 samples a lap, as an acquisition
 // system records it, so that a pair almost always falls in the cell of the one before; "random",
 // uniform pairs over the full scale; or "gps", a GPS log of COUNT lines, time,lat,lon,ele, a
-// second apart round a loop of a few kilometres.
+// quarter of a second apart round a loop of a few kilometres.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,12 +28,12 @@ int main(int argc, char **argv) {
     std::puts("time,lat,lon,ele");
   for (long i = 0; i < count; ++i) {
     if (gps) {
-      const std::time_t at = 1796822400 + i;
+      const std::time_t at = 1796822400 + i / 4;
       std::tm t{};
       gmtime_r(&at, &t);
       const double a = 2 * pi * static_cast<double>(i % 3600) / 3600;
-      std::printf("%04d-%02d-%02dT%02d:%02d:%02dZ,%.7f,%.7f,%.1f\n", t.tm_year + 1900, t.tm_mon + 1,
-                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
+      std::printf("%04d-%02d-%02dT%02d:%02d:%02d.%03ldZ,%.7f,%.7f,%.1f\n", t.tm_year + 1900,
+                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, i % 4 * 250,
                   46.52 + 0.01 * std::sin(a) + noise(gen) * 1e-6, 6.63 + 0.02 * std::cos(a),
                   400 + 30 * std::sin(3 * a));
       continue;
