@@ -1,8 +1,10 @@
 #include "fields.h"
 
+#include "number.h"
 #include "shared.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -36,7 +38,18 @@ char separator_of(std::string_view line) {
     return ';';
   if (seen[1])
     return '\t';
-  return seen[2] && !(comma_between_digits && blank_between_fields) ? ',' : blanks;
+  if (!seen[2])
+    return blanks;
+  if (!comma_between_digits || !blank_between_fields)
+    return ',';
+  // The commas are decimal marks where each field between blanks that holds one is a number, as
+  // in 0,25 100; not in a date and a time such as 2026-12-09 08:00:00,57.
+  for (std::string_view rest = line; rest.data() != nullptr;) {
+    const std::string_view text = take_field(&rest, blanks).text;
+    if (text.find(',') != std::string_view::npos && std::isnan(read_number(text, comma_mark).as[1]))
+      return ',';
+  }
+  return blanks;
 }
 
 field take_field(std::string_view *rest, char separator) {

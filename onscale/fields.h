@@ -8,8 +8,8 @@
 inline constexpr char blanks = ' ';
 
 // The separator that a line uses outside double quotes: a semicolon, else a tab, else a comma,
-// unless every comma stands between two digits of a line whose fields are separated by blanks,
-// where it is a decimal mark; otherwise blanks.
+// unless every comma stands between two digits of a number in a line whose fields are separated by
+// blanks, where it is a decimal mark; otherwise blanks.
 char separator_of(std::string_view line);
 
 // A field: its text, without the blanks around it and inside its quotes, if it has them.
