@@ -72,6 +72,10 @@ long long now_ms() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Every program the test program starts, and all they start in turn, carry this in their
+// environment, so that a session of theirs is told from a later one that takes its number.
+const std::string test_program = "TRACKPLOT_TEST_PROGRAM=" + std::to_string(getpid());
+
 // A process of its own that ends the sessions of every program the test program started, once the
 // test program has ended, whatever ended it: a timeout's SIGKILL gives it no chance to. It reads
 // the sessions from a pipe that only the test program writes, until the pipe ends. Started before
@@ -234,6 +238,7 @@ std::vector<std::string> trackplot(const std::vector<std::string> &args) {
 
 pid_t spawn(const std::vector<std::string> &argv, std::vector<std::string> env,
             const std::string &input, int out, int err, const std::string &cwd) {
+  env.push_back(test_program);
   for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS"})
     if (const char *value = std::getenv(name))
       env.push_back(std::string(name) + "=" + value);
@@ -274,8 +279,12 @@ std::vector<pid_t> session_members(pid_t session) {
       continue;
     const pid_t pid = std::stoi(name);
     const process_info p = process(pid);
-    if (p.session == session && p.state != 'Z')
-      members.push_back(pid);
+    if (p.session != session || p.state == 'Z')
+      continue;
+    std::ifstream environ_file(entry.path() / "environ", std::ios::binary);
+    for (std::string variable; std::getline(environ_file, variable, '\0');)
+      if (variable == test_program)
+        members.push_back(pid);
   }
   return members;
 }
