@@ -163,7 +163,7 @@ struct reading_run {
   bool kind_checked[2]; // what the column holds is known, and fits the options
   long data_lines;
   settling settle;
-  tally count;
+  tally taken; // the data lines taken, with the mark they were taken with
   pair_sink sink;
 };
 
@@ -237,7 +237,7 @@ reading_end read_lines(const options &opt, reading_run *r, const interrupts &sig
                                                                  &r->format, r->settle.mark, opt);
     if (!kinds_fit(opt, r))
       return columns_unknown;
-    if (!take_line(&r->settle, &r->count, &r->sink, d, r->format.separator))
+    if (!take_line(&r->settle, &r->taken, &r->sink, d, r->format.separator))
       return r->sink.streaming ? output_failed : kept_failed;
   }
 }
@@ -317,9 +317,9 @@ reading_end send_kept(const options &opt, reading_run *r, const interrupts &sig,
   bool read_again[2];
   for (int axis = 0; axis < 2; ++axis)
     read_again[axis] = r->format.kind[axis].order == day_first && r->sink.kept_unsure[axis] > 0;
-  if ((read_again[0] || read_again[1]) && !find_range_again(&r->sink, read_again, &r->count))
+  if ((read_again[0] || read_again[1]) && !find_range_again(&r->sink, read_again, &r->taken))
     return kept_failed;
-  r->sink.live = frame_for(opt, r->count, screen);
+  r->sink.live = frame_for(opt, r->taken, screen);
   return send_kept_pairs(r->sink.live, sig, &r->sink, read_again, signal);
 }
 
@@ -408,16 +408,16 @@ int report_failure(const options &opt, const reading_run &r, reading_end end,
 int report_end(const options &opt, const reading_run &r, reading_end end, screen_size screen) {
   if (r.settle.by_default && r.settle.decided)
     report_mark_taken(opt, r.settle.example, static_cast<decimal_mark>(r.settle.mark));
-  report_lines(opt, r.count, r.format.column, end != interrupted);
+  report_lines(opt, r.taken, r.format.column, end != interrupted);
   const bool pictured = drew_picture(r.sink.draw);
   for (int axis = 0; axis < 2; ++axis)
     if (r.format.kind[axis].form == slashed_form && r.format.kind[axis].order < 0 &&
-        r.count.pairs > 0)
+        r.taken.pairs > 0)
       report_order_taken(opt, axis);
   if (pictured)
     report_edges(opt, r.sink.live, screen, r.format.kind);
   const bool failed = end != input_ended && end != interrupted;
-  return r.count.pairs > 0 && !failed && (pictured || !opt.plot) ? 0 : 1;
+  return r.taken.pairs > 0 && !failed && (pictured || !opt.plot) ? 0 : 1;
 }
 
 } // namespace
@@ -434,14 +434,14 @@ int main(int argc, char **argv) {
     return 1;
   const screen_size screen = size_screen();
   pair_sink *sink = &r->sink;
-  sink->live = frame_for(opt, r->count, screen);
+  sink->live = frame_for(opt, r->taken, screen);
   int signal = 0;
   reading_end end = read_lines(opt, r.get(), sig, &signal);
   if (end == columns_unknown)
     return 1;
-  if (!settle_by_default(&r->settle, &r->count, sink, r->format.separator))
+  if (!settle_by_default(&r->settle, &r->taken, sink, r->format.separator))
     end = sink->streaming ? output_failed : kept_failed;
-  if (end == input_ended && r->count.pairs > 0 && !sink->streaming)
+  if (end == input_ended && r->taken.pairs > 0 && !sink->streaming)
     end = send_kept(opt, r.get(), sig, screen, &signal);
   if (end == input_ended && !send(sink))
     end = output_failed;
