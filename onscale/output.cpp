@@ -9,15 +9,14 @@
 
 namespace {
 
-// Writes n bytes, however many writes it takes; returns 0, or errno of the write that failed.
+// Writes n bytes, however many writes a pipe takes them in; returns 0, or errno of the write that
+// failed. No signal of onscale's has a handler, so none interrupts a write.
 int write_all(int fd, const void *data, std::size_t n) {
   const auto *p = static_cast<const char *>(data);
-  while (n > 0) {
-    const ssize_t written = write(fd, p, n);
-    if (written < 0 && errno != EINTR)
+  for (ssize_t written = 0; n > 0; p += written, n -= static_cast<std::size_t>(written)) {
+    written = write(fd, p, n);
+    if (written < 0)
       return errno;
-    p += written > 0 ? written : 0;
-    n -= written > 0 ? static_cast<std::size_t>(written) : 0;
   }
   return 0;
 }
@@ -80,8 +79,6 @@ bool rewind_kept(kept_pairs *kept) {
 }
 
 long read_kept(kept_pairs *kept, double *pairs, std::size_t max) {
-  ssize_t n = 0;
-  while ((n = read(kept->fd, pairs, max * 2 * sizeof(double))) < 0 && errno == EINTR) {
-  }
+  const ssize_t n = read(kept->fd, pairs, max * 2 * sizeof(double));
   return n < 0 ? -1 : n / static_cast<long>(2 * sizeof(double));
 }

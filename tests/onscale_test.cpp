@@ -244,6 +244,7 @@ TEST(onscale, dates_and_times_read_as_the_instants_they_are) {
       {"12/13/2026", slashed_form, december_9 + 4 * 24 * hour, month_first},
       {"9 Dec 2026, 8h", format_form, december_9 + 8 * hour, -1, "%d %b %Y, %Hh"},
       {"2026-12-09 08:00 +0100", format_form, december_9 + 7 * hour, -1, "%Y-%m-%d %H:%M %z"},
+      {"2026-12-09", iso_form, december_9, -1, "%d %b %Y"},
       {"2026-02-30", no_time_form, 0},
       {"2027-02-29", no_time_form, 0},
       {"2026-12-09T08:60", no_time_form, 0},
@@ -263,6 +264,10 @@ TEST(onscale, dates_and_times_read_as_the_instants_they_are) {
     EXPECT_DOUBLE_EQ(r.seconds, c.seconds);
     EXPECT_EQ(r.order, c.order);
   }
+  // A value of 64 bytes or more is read with no format.
+  const std::string long_format = "%Y" + std::string(59, 'x');
+  EXPECT_EQ(form_of("2026" + std::string(59, 'x'), long_format.c_str()), format_form);
+  EXPECT_EQ(form_of("2026" + std::string(60, 'x'), (long_format + "x").c_str()), no_time_form);
   // A slashed date read in an order it refutes is none.
   EXPECT_TRUE(std::isnan(read_time("13/12/2026", slashed_form, month_first, nullptr).seconds));
   EXPECT_EQ(
@@ -289,6 +294,7 @@ TEST(onscale, instants_are_written_back_as_their_column_writes_them) {
       {eight, year_first_form, -1, no_zone, 1, "2026/12/09 08:00:00"},
       {eight, slashed_form, day_first, no_zone, 60, "09/12/2026 08:00"},
       {eight, slashed_form, month_first, no_zone, 24 * hour, "12/09/2026"},
+      {951782400, iso_form, -1, no_zone, 24 * hour, "2000-02-29"},
   };
   for (const auto &c : cases)
     EXPECT_EQ(write_time(c.seconds, c.form, c.order, c.zone, nullptr, c.step), c.text);
