@@ -125,7 +125,7 @@ line_status next_line(line_source *src, std::string_view *line) {
   src->start += n + (newline != nullptr ? 1 : 0);
   src->searched = src->start;
   ++src->line;
-  if (src->passing_over) {
+  if (src->passing_over || n > longest_line) {
     src->passing_over = false;
     return line_too_long;
   }

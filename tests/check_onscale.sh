@@ -38,6 +38,10 @@ done
 [ "$("$onscale" plain.csv lon lat)" = "$want" ] || fail "columns named lon and lat"
 [ "$(cat plain.csv | "$onscale" - 3 2)" = "$want" ] || fail "plain.csv through a pipe"
 "$onscale" --help | grep -q '^usage: onscale' || fail "--help"
+"$onscale" -q 2>&1 | sed -n 2p | grep -q '^usage: onscale' || fail "no usage after a usage error"
+"$onscale" -p plain.csv 3 2 >out 2>err
+[ $? -eq 1 ] && grep -qx 'onscale: -p draws on a terminal, and standard output is none' err ||
+  fail "-p without a terminal: $(cat err)"
 # Each row: the input, as printf's %b writes it, into a file named "in"; the arguments; the pairs
 # written, on one line; what standard error says after "onscale: in, columns X and Y: "; the status.
 while IFS='|' read -r input args pairs message status; do
@@ -46,7 +50,8 @@ while IFS='|' read -r input args pairs message status; do
   "$onscale" $args <in >out 2>err
   got=$?
   out=$(tr '\n' ' ' <out)
-  said=$(head -n 1 err | sed 's/^onscale: [^:]*, columns [^:]* and [^:]*: //')
+  # A message about the input starts with the file and the columns; any other, with onscale.
+  said=$(head -n 1 err | sed 's/^onscale: [^:]*, columns [^:]* and [^:]*: //; t; /^onscale: /!s/^/!/')
   if [ "$got" -ne "$status" ] || [ "$out" != "$pairs" ] || [ "$said" != "$message" ]; then
     fail "$input / $args: status $got, wrote '$out', said '$(cat err)'"
   fi
@@ -85,6 +90,7 @@ name,lat,lon\nx,1,2\n|in 3 5||column 5 is past the last field; lines have 3 at m
 1 2\n|-d x in||onscale: -d takes . or ,: x|2
 1 2\n|-s tabs in||onscale: -s takes , ; tab blank or one byte: tabs|2
 0 10\n5 10\n|-m -x 0:10 -y 0:200 in||onscale: -m takes latitudes from -90 to 90: 0:200|2
+0 10\n5 10\n|-m -x 0:10 -y -100:10 in||onscale: -m takes latitudes from -90 to 90: -100:10|2
 13.405;52.520\n13.406;52.521\n13.4071;52.5215\n13.408;52.522\n|-x 13.4:13.41 -y 52.51:52.53 in|2039 2040 2447 1836 2896 1734 3263 1632 ||0
 13.405;52.520\n13.406;52.521\n13.4071;52.5215\n13.408;52.522\n|-x 13.4..13.41 -y 52.51..52.53 in|2039 2040 2447 1836 2896 1734 3263 1632 ||0
 1,234\t5\n2,5\tn/a\n|-x 0:10 -y 0:10 in|503 2040 |1 line left out: line 2, column 2: not a number: n/a|0
@@ -126,6 +132,15 @@ limit_memory() {
 [ "$(limit_memory; "$onscale" long.csv 2>err | tr '\n' ' ')" = "0 4079 4079 0 " ] &&
   grep -qx 'onscale: long.csv, columns 1 and 2: 1 line left out: line 1: line too long, over 4 MiB' err ||
   fail "a line of 16 MB: $(cat err)"
+# A line of 4 MiB is read, one byte more is not.
+for length in 4194304 4194305; do
+  { printf '1,'; head -c $((length - 2)) /dev/zero | tr '\0' 7; printf '\n1,2\n3,4\n'; } >long.csv
+  "$onscale" long.csv >/dev/null 2>err
+  [ $length -eq 4194304 ] && why=', column 2: not a number: 77777777777777777777777777777777...' ||
+    why=': line too long, over 4 MiB'
+  grep -qxF "onscale: long.csv, columns 1 and 2: 1 line left out: line 1$why" err ||
+    fail "a line of $length bytes: $(cat err)"
+done
 (limit_memory; timeout 1 "$onscale" /dev/zero 2>err)
 [ $? -eq 124 ] || fail "/dev/zero: $(cat err)"
 { printf '"'; head -c 2000000 /dev/zero | tr '\0' '"'; printf '",x,y\n1,2,3\n4,5,6\n'; } >quotes.csv

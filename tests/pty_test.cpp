@@ -354,8 +354,9 @@ pid_t start_job(pty_run *run, const std::string &command) {
 
 // The status of the shell's last command, once the job has ended.
 bool shell_reports_status(pty_run *run, int status, const std::string &asked = "") {
-  send(run->master, asked + "echo status=$?\n");
-  return wait_until(run, [&] { return shows(run->term, "status=" + std::to_string(status)); });
+  send(run->master, asked + "echo status=$?.\n");
+  return wait_until(run,
+                    [&] { return shows(run->term, "status=" + std::to_string(status) + "."); });
 }
 
 // How many times the program has put the terminal on its alternate screen.
@@ -423,6 +424,14 @@ TEST(pty, every_ctrl_z_stops_the_run_with_the_terminal_handed_back) {
 TEST(pty, as_users_type_it) {
   const std::string dir = temp_dir();
   temp_file("ride.csv", "time,y\n08:00,0\n18:00,10\nn/a,5\n13:00,5\n");
+  // More pairs than a pipe holds, so that onscale is still writing when trackplot gives up.
+  std::string many;
+  for (int i = 0; i < 20000; ++i)
+    many += std::to_string(i) + "," + std::to_string(i) + "\n";
+  temp_file("many.csv", many);
+  std::filesystem::create_directories(dir + "/lone");
+  std::filesystem::copy_file(ONSCALE_PATH, dir + "/lone/onscale",
+                             std::filesystem::copy_options::overwrite_existing);
   const std::string feed = "while sleep 0.2; do echo \"$RANDOM $RANDOM\"; done | ONSCALE";
   const struct {
     const char *name;
@@ -430,8 +439,8 @@ TEST(pty, as_users_type_it) {
     std::vector<std::pair<int, int>> marks{}; // the picture, which stays 2 s
     const char *key = "\x03";                 // pressed then, if any
     int tries = 1;
-    std::string asked = "echo status=$?"; // once the run is over
-    std::vector<std::string> said{};      // after which these lines show
+    std::string asked = "echo status=$?."; // once the run is over; the dot ends the number
+    std::vector<std::string> said{};       // after which these lines show
   } cases[] = {
       {.name = "onscale_p_keeps_the_picture_and_says_what_it_left_out_and_the_edges",
        .command = "ONSCALE -p ride.csv",
@@ -441,28 +450,37 @@ TEST(pty, as_users_type_it) {
             "n/a",
             "onscale: ride.csv, columns 1 and 2: the screen's edges are left 08:00, right 18:00, "
             "bottom 0.0, top 10.0",
-            "status=0"}},
+            "status=0."}},
       {.name = "onscale_p_says_a_column_is_missing_without_a_picture",
        .command = "ONSCALE -p ride.csv time nope",
        .key = nullptr,
        .said = {"onscale: ride.csv, columns time and nope: no column is named nope; line 1 names "
                 "time, y",
-                "status=1"}},
+                "status=1."}},
+      {.name = "onscale_p_leaves_trackplot_s_word_on_why_it_cannot_draw",
+       .command = "TERM=nosuch ONSCALE -p many.csv",
+       .key = nullptr,
+       .said = {"trackplot: terminal type nosuch is not known", "status=1."}},
+      {.name = "onscale_p_says_trackplot_is_nowhere",
+       .command = "PATH=/usr/bin:/bin lone/onscale -p ride.csv",
+       .key = nullptr,
+       .said = {"onscale: -p draws with trackplot, which is neither beside onscale nor on the PATH",
+                "status=1."}},
       {.name = "ctrl_c_ends_every_part_of_a_live_pipeline",
        .command = feed + " -x 0:32767 -y 0:32767 | TRACKPLOT /dev/stdin",
        .tries = 5,
-       .said = {"status=130"}},
+       .said = {"status=130."}},
       {.name = "ctrl_c_ends_a_live_feed_into_onscale_p",
        .command = feed + " -p -x 0:32767 -y 0:32767",
        .tries = 5,
-       .said = {"status=0"}},
+       .said = {"status=0."}},
       {.name = "onscale_interrupted_while_streaming_says_what_it_left_out",
        .command = "{ echo 1 1; echo 50 1; sleep 30; } | ONSCALE -x 0:10 -y 0:10 2>left.txt | "
                   "TRACKPLOT /dev/stdin",
        .marks = {{21, 11}},
-       .asked = "echo status=${PIPESTATUS[1]}; cat left.txt",
-       .said = {"status=130", "onscale: standard input, columns 1 and 2: 1 line left out: line 2, "
-                              "column 1: outside the range given: 50"}},
+       .asked = "echo status=${PIPESTATUS[1]}.; cat left.txt",
+       .said = {"status=130.", "onscale: standard input, columns 1 and 2: 1 line left out: line 2, "
+                               "column 1: outside the range given: 50"}},
   };
   for (const auto &c : cases) {
     for (int attempt = 0; attempt < c.tries; ++attempt) {
