@@ -41,8 +41,8 @@ constexpr characters unshown[] = {
 };
 
 // The length of the printable UTF-8 character at p, of at most n bytes; 0 where there is none: a
-// control character, a format character, or bytes that encode no character, or not in the
-// shortest way.
+// control character, a format character, a noncharacter, or bytes that encode no character, or
+// not in the shortest way.
 std::size_t printable_utf8(const unsigned char *p, std::size_t n) {
   const std::size_t len = p[0] < 0xc2 ? 0 : p[0] < 0xe0 ? 2 : p[0] < 0xf0 ? 3 : p[0] < 0xf5 ? 4 : 0;
   if (len == 0 || len > n)
@@ -55,6 +55,9 @@ std::size_t printable_utf8(const unsigned char *p, std::size_t n) {
   }
   constexpr char32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
   if (c < shortest[len] || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff) || c < 0xa0)
+    return 0;
+  // The last two code points of every plane, and a block in the first, stand for no character.
+  if ((c & 0xfffe) == 0xfffe || (c >= 0xfdd0 && c <= 0xfdef))
     return 0;
   for (const characters &range : unshown)
     if (c >= range.first && c <= range.last)

@@ -151,13 +151,13 @@ for code in UTF-16LE UTF-16BE; do
   [ "$("$onscale" utf16.txt lon lat)" = "$want" ] || fail "$code: $("$onscale" utf16.txt lon lat 2>&1)"
 done
 # Text of the user's own language is shown as it is in a UTF-8 locale; bytes of no character,
-# control characters and direction overrides are not.
-printf 'Datum;Umsatz (\342\202\254);Menge\n' >names.csv
+# noncharacters, control characters and direction overrides are not.
+printf 'Datum;Umsatz (\342\202\254);Menge \340\244\271\n' >names.csv
 LC_ALL=C.UTF-8 "$onscale" names.csv Datum Preis 2>err
-grep -qxF "onscale: names.csv, columns Datum and Preis: no column is named Preis; line 1 names Datum, Umsatz ($(printf '\342\202\254')), Menge" err ||
+grep -qxF "onscale: names.csv, columns Datum and Preis: no column is named Preis; line 1 names Datum, Umsatz ($(printf '\342\202\254')), Menge $(printf '\340\244\271')" err ||
   fail "UTF-8: $(cat err)"
-LC_ALL=C.UTF-8 "$onscale" "$(printf 'bad\342\200\256\377\302\233.csv')" 2>err
-grep -qxF 'onscale: bad\xe2\x80\xae\xff\xc2\x9b.csv, columns 1 and 2: no such file' err || fail "escapes in UTF-8: $(cat err)"
+LC_ALL=C.UTF-8 "$onscale" "$(printf 'bad\342\200\256\377\302\233\357\277\277.csv')" 2>err
+grep -qxF 'onscale: bad\xe2\x80\xae\xff\xc2\x9b\xef\xbf\xbf.csv, columns 1 and 2: no such file' err || fail "escapes in UTF-8: $(cat err)"
 LC_ALL=C "$onscale" names.csv Datum Preis 2>err
 grep -qF 'Umsatz (\xe2\x82\xac)' err || fail "C locale: $(cat err)"
 # Standard output that cannot take the pairs, is closed, or whose reader is gone where SIGPIPE is
