@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -79,7 +78,7 @@ double read_time_value(column_kind *kind, std::string_view field, const options 
 
 void copy_token(token *t, std::string_view text) {
   t->len = text.size();
-  std::memcpy(t->text, text.data(), std::min(text.size(), sizeof t->text));
+  text.copy(t->text, sizeof t->text);
 }
 
 } // namespace

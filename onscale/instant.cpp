@@ -186,7 +186,7 @@ bool read_with_format(std::string_view value, const char *format, clock_reading 
   char text[64];
   if (value.size() >= sizeof text)
     return false;
-  std::memcpy(text, value.data(), value.size());
+  value.copy(text, value.size());
   text[value.size()] = '\0';
   std::tm tm{};
   tm.tm_mday = 1;

@@ -80,8 +80,7 @@ double value_of(const way &w, bool negative, const char *digits, std::size_t n,
     std::memcpy(text + len, digits + point, n - point);
     len += n - point;
   }
-  std::memcpy(text + len, exponent.data(), exponent.size());
-  len += exponent.size();
+  len += exponent.copy(text + len, exponent.size());
   double value = 0;
   if (std::from_chars(text, text + len, value).ec == std::errc())
     return value;
