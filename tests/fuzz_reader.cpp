@@ -137,15 +137,20 @@ outcome read_in_pieces(const std::string &text, std::uint32_t seed) {
                      std::min(rd.token_len, sizeof rd.token));
   }
 
-  // Whatever the input, the message is one line of printable ASCII.
+  // Whatever the input, the message is one line without a control character, C1 included: a
+  // UTF-8 locale shows the token's printable characters as they are.
   char message[4096] = {};
   FILE *mem = fmemopen(message, sizeof message - 1, "w");
   report_reading("p", "f", out.status, &rd, mem);
   std::fclose(mem);
   const std::string shown(message);
-  if (!shown.empty() &&
-      (shown.back() != '\n' ||
-       !std::all_of(shown.begin(), shown.end() - 1, [](char c) { return c >= 0x20 && c < 0x7f; })))
+  const auto control = [](unsigned char c, unsigned char next) {
+    return c < 0x20 || c == 0x7f || (c == 0xc2 && next >= 0x80 && next < 0xa0);
+  };
+  for (std::size_t i = 0; i + 1 < shown.size(); ++i)
+    if (control(static_cast<unsigned char>(shown[i]), static_cast<unsigned char>(shown[i + 1])))
+      std::abort();
+  if (!shown.empty() && shown.back() != '\n')
     std::abort();
   return out;
 }
