@@ -81,6 +81,15 @@ void copy_token(token *t, std::string_view text) {
   text.copy(t->text, sizeof t->text);
 }
 
+// A line is left out for the first column at fault.
+bool take_fault(outcome *o, fault why, int axis) {
+  if (o->why != no_fault || why == no_fault)
+    return false;
+  o->why = why;
+  o->axis = static_cast<std::uint8_t>(axis);
+  return true;
+}
+
 } // namespace
 
 data_line read_data_line(std::string_view text, long line, long index, line_format *format,
@@ -111,16 +120,11 @@ data_line read_data_line(std::string_view text, long line, long index, line_form
       take_the_reading_in_range(opt, axis, &r);
     }
     for (int m = 0; m < 2; ++m) {
-      outcome *o = &d.with[m];
-      o->v[axis] = r.as[m];
+      d.with[m].v[axis] = r.as[m];
       const fault why = column > d.fields             ? too_few_fields
                         : time && std::isnan(r.as[m]) ? not_a_time
                                                       : fault_of(opt, axis, r.as[m]);
-      if (o->why == no_fault && why != no_fault) {
-        o->why = why;
-        o->axis = static_cast<std::uint8_t>(axis);
-        faulty = true;
-      }
+      faulty = take_fault(&d.with[m], why, axis) || faulty;
     }
   }
   // The text is kept for a message: where the line is left out, or waits for the mark.

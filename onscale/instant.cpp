@@ -199,6 +199,42 @@ bool read_with_format(std::string_view value, const char *format, clock_reading 
   return true;
 }
 
+// snprintf, counting what it wrote in the room it had.
+template <typename... Args>
+std::size_t write_text(char *text, std::size_t room, const char *format, Args... args) {
+  const int n = std::snprintf(text, room, format, args...);
+  return n < 0 ? 0 : std::min(static_cast<std::size_t>(n), room - 1);
+}
+
+// Writes a date in the form, and nothing for a time of day.
+std::size_t write_date(char *text, std::size_t room, const civil_date &d, time_form form,
+                       bool day_first_order) {
+  if (form == iso_form)
+    return write_text(text, room, "%04ld-%02ld-%02ld", d.year, d.month, d.day);
+  if (form == dotted_form)
+    return write_text(text, room, "%02ld.%02ld.%04ld", d.day, d.month, d.year);
+  if (form == year_first_form)
+    return write_text(text, room, "%04ld/%02ld/%02ld", d.year, d.month, d.day);
+  if (form == slashed_form)
+    return write_text(text, room, "%02ld/%02ld/%04ld", day_first_order ? d.day : d.month,
+                      day_first_order ? d.month : d.day, d.year);
+  return 0;
+}
+
+// Writes hours and minutes, and the seconds where the step is under a minute, with the places
+// that tell one step from the next.
+std::size_t write_clock(char *text, std::size_t room, double clock, const char *before,
+                        double step) {
+  const auto hours = static_cast<long>(clock / 3600);
+  const auto minutes = static_cast<long>(clock / 60) % 60;
+  std::size_t n = write_text(text, room, "%s%02ld:%02ld", before, hours, minutes);
+  if (step >= 60)
+    return n;
+  const int places = step >= 1 ? 0 : std::min(6, static_cast<int>(std::ceil(-std::log10(step))));
+  const double sec = clock - static_cast<double>(hours * 3600 + minutes * 60);
+  return n + write_text(text + n, room - n, ":%0*.*f", places > 0 ? places + 3 : 2, places, sec);
+}
+
 } // namespace
 
 time_reading read_time(std::string_view value, time_form form, int order, const char *format) {
@@ -245,7 +281,6 @@ std::string write_time(double seconds, time_form form, int order, int zone, cons
                        double step) {
   const double local = seconds + (zone != no_zone ? zone : 0);
   const double days = std::floor(local / day);
-  const double of_day = local - days * day;
   char text[96];
   if (form == format_form) {
     const auto t = static_cast<std::time_t>(std::floor(local));
@@ -253,42 +288,21 @@ std::string write_time(double seconds, time_form form, int order, int zone, cons
     gmtime_r(&t, &tm);
     return std::string(text, std::strftime(text, sizeof text, format, &tm));
   }
-  const civil_date d = civil_from_days(static_cast<long>(days));
-  int n = 0;
-  if (form == iso_form)
-    n = std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld", d.year, d.month, d.day);
-  else if (form == dotted_form)
-    n = std::snprintf(text, sizeof text, "%02ld.%02ld.%04ld", d.day, d.month, d.year);
-  else if (form == year_first_form)
-    n = std::snprintf(text, sizeof text, "%04ld/%02ld/%02ld", d.year, d.month, d.day);
-  else if (form == slashed_form)
-    n = std::snprintf(text, sizeof text, "%02ld/%02ld/%04ld", order == day_first ? d.day : d.month,
-                      order == day_first ? d.month : d.day, d.year);
+  std::size_t n = write_date(text, sizeof text, civil_from_days(static_cast<long>(days)), form,
+                             order == day_first);
   // A time of day goes on counting hours past midnight.
-  const double clock = form == time_of_day_form ? local : of_day;
-  if (form == time_of_day_form || step < day) {
-    const auto hours = static_cast<long>(clock / 3600);
-    const auto minutes = static_cast<long>(clock / 60) % 60;
-    n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), "%s%02ld:%02ld",
-                       form == time_of_day_form ? ""
-                       : form == iso_form       ? "T"
-                                                : " ",
-                       hours, minutes);
-    if (step < 60) {
-      const int places =
-          step >= 1 ? 0 : std::min(6, static_cast<int>(std::ceil(-std::log10(step))));
-      const double sec = clock - static_cast<double>(hours * 3600 + minutes * 60);
-      n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), ":%0*.*f",
-                         places > 0 ? places + 3 : 2, places, sec);
-    }
-  }
+  if (form == time_of_day_form || step < day)
+    n += write_clock(text + n, sizeof text - n,
+                     form == time_of_day_form ? local : local - days * day,
+                     form == time_of_day_form ? ""
+                     : form == iso_form       ? "T"
+                                              : " ",
+                     step);
   // The zone goes with a time of day.
-  if (form != iso_form || step >= day || zone == no_zone)
-    return std::string(text, static_cast<std::size_t>(n));
-  if (zone == 0)
-    n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), "Z");
-  else
-    n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), "%c%02d:%02d",
-                       zone < 0 ? '-' : '+', std::abs(zone) / 3600, std::abs(zone) / 60 % 60);
-  return std::string(text, static_cast<std::size_t>(n));
+  if (form == iso_form && step < day && zone == 0)
+    n += write_text(text + n, sizeof text - n, "Z");
+  else if (form == iso_form && step < day && zone != no_zone)
+    n += write_text(text + n, sizeof text - n, "%c%02d:%02d", zone < 0 ? '-' : '+',
+                    std::abs(zone) / 3600, std::abs(zone) / 60 % 60);
+  return std::string(text, n);
 }

@@ -63,6 +63,20 @@ void take_separator(way *w, decimal_mark mark, char c, std::size_t digits, char 
   w->group = 0;
 }
 
+// Where an exponent that starts at p ends: a letter e, a sign and digits, which stand after the
+// digits whatever the mark; p itself where none starts there.
+const char *exponent_end(const char *p, const char *end) {
+  if (p == end || (*p != 'e' && *p != 'E'))
+    return p;
+  const char *q = p + 1;
+  if (q < end && (*q == '-' || *q == '+'))
+    ++q;
+  const char *const digits = q;
+  while (q < end && is_digit(*q))
+    ++q;
+  return q == digits ? p : q;
+}
+
 // The value of the digits with the decimal point where the way put it, and the exponent.
 double value_of(const way &w, bool negative, const char *digits, std::size_t n,
                 std::string_view exponent) {
@@ -166,19 +180,8 @@ reading read_number(std::string_view field, int mark) {
   }
   for (way &w : ways)
     end_whole_part(&w);
-  // The exponent, a letter e, a sign and digits, stands after the digits whatever the mark.
   const char *const exponent = p;
-  if (p < end && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (p < end && (*p == '-' || *p == '+'))
-      ++p;
-    const char *const exponent_digits = p;
-    while (p < end && is_digit(*p))
-      ++p;
-    if (p == exponent_digits)
-      p = exponent;
-  }
-  if (p != end || n == 0)
+  if (exponent_end(p, end) != end || n == 0)
     return {{no_number, no_number}};
   const std::string_view e(exponent, static_cast<std::size_t>(end - exponent));
   return {{value_of(ways[dot_mark], negative, digits, n, e),
