@@ -104,7 +104,7 @@ line_status next_line(line_source *src, std::string_view *line) {
   const char *const base = src->buf.get();
   const auto *newline =
       static_cast<const char *>(std::memchr(base + src->searched, '\n', src->end - src->searched));
-  if (newline == nullptr && !(src->at_end && src->start < src->end)) {
+  if (newline == nullptr && (!src->at_end || src->start >= src->end)) {
     src->searched = src->end;
     // A line that outgrows the bound is dropped as it comes, to its end.
     if (src->end - src->start > longest_line) {

@@ -460,7 +460,7 @@ int main(int argc, char **argv) {
   const int reader_gone = report_failure(opt, *r, end, sig);
   const int status = report_end(opt, *r, end, screen);
   // Ctrl-C is how a picture is put away; any other signal ends onscale by itself.
-  if (!(opt.plot && signal == SIGINT && drew_picture(sink->draw)))
+  if (!opt.plot || signal != SIGINT || !drew_picture(sink->draw))
     end_by_signal(reader_gone != 0 ? reader_gone : signal);
   return status;
 }

@@ -15,7 +15,7 @@ std::int32_t scale_for(std::int32_t cells);
 // Bytes of an offending token that a message shows before cutting it.
 inline constexpr std::size_t token_shown = 32;
 
-inline constexpr bool is_digit(int c) {
+constexpr bool is_digit(int c) {
   return c >= '0' && c <= '9';
 }
 

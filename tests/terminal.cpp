@@ -90,7 +90,7 @@ int start_watchdog() {
   }
   close(fds[1]);
   const int null = open("/dev/null", O_RDWR);
-  for (int fd = 0; fd < 3; ++fd)
+  for (int fd = 0; null >= 0 && fd < 3; ++fd)
     dup2(null, fd);
   std::vector<pid_t> sessions;
   pid_t session = 0;
