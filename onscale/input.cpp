@@ -67,7 +67,7 @@ void look_for_utf16(line_source *src) {
 } // namespace
 
 std::size_t utf16_to_utf8(utf16_state *s, const unsigned char *in, std::size_t n, char *out) {
-  char *const from = out;
+  const char *const from = out;
   for (std::size_t at = 0; at < n; ++at) {
     if (s->odd < 0) {
       s->odd = in[at];
