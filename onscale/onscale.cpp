@@ -46,11 +46,25 @@ struct pair_sink {
 
 // Sends the pairs written on; with -p, trackplot is started with the first. False where they
 // cannot go.
+// Waits for room in trackplot's pipe. A trackplot that a Ctrl-Z has stopped reads nothing more, and
+// onscale stops with it: the Ctrl-Z, pending, cannot end the wait, and is looked for every tenth of
+// a second.
+void wait_to_send(int fd, drawing *draw) {
+  pollfd p{fd, POLLOUT, 0};
+  while (poll(&p, 1, 100) == 0)
+    if (stop_asked()) {
+      wait_for_drawing(draw);
+      stop_as_asked();
+    }
+}
+
 bool send(pair_sink *sink) {
   pair_text *out = sink->out.get();
   if (out->used > 0 && out->fd < 0 && !start_drawing(&sink->draw, &out->fd))
     out->error = errno;
-  return out->used > 0 ? send_pairs(out) : out->error == 0;
+  while (out->used > 0 && send_pairs(out) && out->used > 0)
+    wait_to_send(out->fd, &sink->draw);
+  return out->error == 0;
 }
 
 // Takes a line into the tally with the mark, and its pair, if it comes out, into the sink.
@@ -197,10 +211,22 @@ bool kinds_fit(const options &opt, reading_run *r) {
   return true;
 }
 
+// Takes the next pending signal; 0 where none is. A Ctrl-Z reaches trackplot as well, and onscale
+// stops only once trackplot has stopped: the shell, which waits for onscale alone, takes the
+// terminal back as soon as onscale stops, and must find it handed back.
+int take_interrupt(const interrupts &sig, drawing *draw) {
+  int s = next_interrupt(sig);
+  for (; s == SIGTSTP; s = next_interrupt(sig)) {
+    wait_for_drawing(draw);
+    stop_as_asked();
+  }
+  return s;
+}
+
 // Takes the pending signal into signal; returns whether it ends the reading: any but a change in a
 // trackplot still drawing.
 bool ends_reading(drawing *draw, const interrupts &sig, int *signal) {
-  *signal = next_interrupt(sig);
+  *signal = take_interrupt(sig, draw);
   return *signal == SIGCHLD ? drawing_ended(draw) : *signal != 0;
 }
 
@@ -328,7 +354,7 @@ int hold_picture(drawing *draw, const interrupts &sig) {
   for (;;) {
     pollfd p{sig.fd, POLLIN, 0};
     poll(&p, 1, -1);
-    const int s = next_interrupt(sig);
+    const int s = take_interrupt(sig, draw);
     if (s == SIGCHLD && drawing_ended(draw))
       return 0;
     if (s != 0 && s != SIGCHLD && s != SIGPIPE)
@@ -422,6 +448,22 @@ int report_end(const options &opt, const reading_run &r, reading_end end, screen
 
 } // namespace
 
+// Ends the output, and waits for trackplot to end where it draws it; returns the signal that ends
+// onscale: the one that ended the reading, or an interrupt that came as the output ended.
+int end_output(pair_sink *sink, const interrupts &sig, int signal) {
+  // trackplot, its input at an end, blanks the screen and hands the terminal back, unless it has.
+  if (sink->out->fd >= 0)
+    close(sink->out->fd);
+  // A Ctrl-Z as trackplot ends stops onscale with it.
+  while (wait_for_drawing(&sink->draw))
+    if (stop_asked())
+      stop_as_asked();
+  for (int s = 0;
+       (signal == 0 || signal == SIGCHLD) && (s = take_interrupt(sig, &sink->draw)) != 0;)
+    signal = s == SIGCHLD || s == SIGPIPE ? signal : s;
+  return signal == SIGCHLD ? 0 : signal;
+}
+
 int main(int argc, char **argv) {
   options opt;
   const int parsed = read_command_line(argc, argv, &opt);
@@ -447,14 +489,7 @@ int main(int argc, char **argv) {
     end = output_failed;
   if (end == input_ended && sink->draw.pid > 0 && !drawing_ended(&sink->draw))
     signal = hold_picture(&sink->draw, sig);
-  // trackplot, its input at an end, blanks the screen and hands the terminal back, unless it has.
-  if (sink->out->fd >= 0)
-    close(sink->out->fd);
-  wait_for_drawing(&sink->draw);
-  // An interrupt that came with trackplot's end, or as the input ended, ends onscale too.
-  for (int s = 0; (signal == 0 || signal == SIGCHLD) && (s = next_interrupt(sig)) != 0;)
-    signal = s == SIGCHLD || s == SIGPIPE ? signal : s;
-  signal = signal == SIGCHLD ? 0 : signal;
+  signal = end_output(sink, sig, signal);
   if (signal != 0)
     never_stop_for_the_terminal();
   const int reader_gone = report_failure(opt, *r, end, sig);

@@ -3,13 +3,14 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-// Writes n bytes, however many writes a pipe takes them in; returns 0, or errno of the write that
+// Writes n bytes, however many writes a file takes them in; returns 0, or errno of the write that
 // failed. No signal of onscale's has a handler, so none interrupts a write.
 int write_all(int fd, const void *data, std::size_t n) {
   const auto *p = static_cast<const char *>(data);
@@ -41,9 +42,16 @@ bool put_pair(pair_text *out, int x, int y) {
 }
 
 bool send_pairs(pair_text *out) {
-  if (out->error == 0)
-    out->error = write_all(out->fd, out->buf, out->used);
-  out->used = 0;
+  std::size_t sent = 0;
+  while (out->error == 0 && sent < out->used) {
+    const ssize_t n = write(out->fd, out->buf + sent, out->used - sent);
+    if (n < 0 && errno == EAGAIN)
+      break;
+    out->error = n < 0 ? errno : 0;
+    sent += n < 0 ? 0 : static_cast<std::size_t>(n);
+  }
+  out->used = out->error == 0 ? out->used - sent : 0;
+  std::memmove(out->buf, out->buf + sent, out->used);
   return out->error == 0;
 }
 

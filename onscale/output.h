@@ -14,8 +14,8 @@ struct pair_text {
 // Adds a pair; returns whether the buffer is full and wants sending.
 bool put_pair(pair_text *out, int x, int y);
 
-// Writes what the buffer holds; false, with error set, where a write fails. Once one has, nothing
-// more is written.
+// Writes what the buffer holds, or what a descriptor that would block takes, the rest kept; false,
+// with error set, where a write fails. Once one has, nothing more is written.
 bool send_pairs(pair_text *out);
 
 // Pairs of values kept in a temporary file as they are read, 16 bytes each, and read back.

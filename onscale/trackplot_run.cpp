@@ -47,6 +47,8 @@ bool start_drawing(drawing *d, int *fd) {
     d->start_error = errno;
     return false;
   }
+  // onscale waits for room in the pipe itself, so as to stop with a trackplot that a Ctrl-Z stops.
+  fcntl(ends[1], F_SETFL, O_NONBLOCK);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
@@ -77,9 +79,16 @@ bool drawing_ended(drawing *d) {
   return d->ended;
 }
 
-void wait_for_drawing(drawing *d) {
-  while (!d->ended && d->pid > 0)
-    d->ended = waitpid(d->pid, &d->status, 0) == d->pid || errno != EINTR;
+bool wait_for_drawing(drawing *d) {
+  while (!d->ended && d->pid > 0) {
+    int status = 0;
+    const pid_t waited = waitpid(d->pid, &status, WUNTRACED);
+    if (waited == d->pid && WIFSTOPPED(status))
+      return true;
+    d->status = status;
+    d->ended = waited == d->pid || errno != EINTR;
+  }
+  return false;
 }
 
 bool drew_picture(const drawing &d) {

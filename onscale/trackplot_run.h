@@ -19,15 +19,15 @@ struct drawing {
   int status;       // as waitpid gave it
 };
 
-// Starts trackplot on the terminal, reading the pairs from a pipe whose writing end is left in fd;
-// false, with errno set, where it cannot be started.
+// Starts trackplot on the terminal, reading the pairs from a pipe whose writing end, which does not
+// block, is left in fd; false, with errno set, where it cannot be started.
 bool start_drawing(drawing *d, int *fd);
 
 // Whether trackplot has ended, without waiting for it.
 bool drawing_ended(drawing *d);
 
-// Waits for trackplot to end, where it was started.
-void wait_for_drawing(drawing *d);
+// Waits for trackplot to end or stop, where it was started; returns whether it stopped.
+bool wait_for_drawing(drawing *d);
 
 // Whether trackplot drew a picture to its end: it ended by itself, or by a signal such as Ctrl-C,
 // and not for a fault.

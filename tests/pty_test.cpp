@@ -439,6 +439,7 @@ TEST(pty, as_users_type_it) {
     std::vector<std::pair<int, int>> marks{}; // the picture, which stays 2 s
     const char *key = "\x03";                 // pressed then, if any
     int tries = 1;
+    bool stopped = false;                  // Ctrl-Z and fg once the picture shows
     std::string asked = "echo status=$?."; // once the run is over; the dot ends the number
     std::vector<std::string> said{};       // after which these lines show
   } cases[] = {
@@ -451,6 +452,12 @@ TEST(pty, as_users_type_it) {
             "onscale: ride.csv, columns 1 and 2: the screen's edges are left 08:00, right 18:00, "
             "bottom 0.0, top 10.0",
             "status=0."}},
+      {.name = "ctrl_z_stops_onscale_p_once_the_terminal_is_handed_back_and_fg_brings_it_back",
+       .command = "ONSCALE -p ride.csv",
+       .marks = {{23, 0}, {12, 59}, {0, 119}},
+       .tries = 3,
+       .stopped = true,
+       .said = {"status=0."}},
       {.name = "onscale_p_says_a_column_is_missing_without_a_picture",
        .command = "ONSCALE -p ride.csv time nope",
        .key = nullptr,
@@ -497,6 +504,13 @@ TEST(pty, as_users_type_it) {
         EXPECT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
         if (!c.marks.empty()) {
           EXPECT_THAT(&run, comes_to_show(picture(24, 120, c.marks)));
+          if (c.stopped) {
+            send(run.master, "\x1a");
+            EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "Stopped"); }));
+            EXPECT_FALSE(run.term.alt_active);
+            send(run.master, "fg\n");
+            EXPECT_THAT(&run, comes_to_show(picture(24, 120, c.marks)));
+          }
           wait_for(&run, 2000);
           EXPECT_THAT(run.term.lines(), screen_is(picture(24, 120, c.marks)));
         } else {
@@ -508,11 +522,11 @@ TEST(pty, as_users_type_it) {
       // Asked once the shell is alone again, as what is typed before would be discarded.
       const auto alone = [&] { return session_members(run.session).size() == 1; };
       EXPECT_TRUE(wait_until(&run, alone));
-      send(run.master, c.asked + "; jobs; echo over$((6*7))\n");
+      send(run.master, c.asked + "; echo jobs=$(jobs | wc -l).; echo over$((6*7))\n");
       EXPECT_TRUE(wait_until(&run, [&] { return shows(run.term, "over42"); }));
       for (const std::string &line : c.said)
         EXPECT_TRUE(shows(run.term, line)) << line;
-      EXPECT_FALSE(shows(run.term, "Stopped"));
+      EXPECT_TRUE(shows(run.term, "jobs=0."));
       EXPECT_FALSE(shows(run.term, "LEAK42")) << "keys typed during the run reach the shell";
       EXPECT_FALSE(run.term.alt_active);
       termios modes{};
