@@ -101,6 +101,7 @@ TEST(onscale, the_separator_is_guessed_from_the_first_line) {
       {"1 2,", ','},
       {"2026-12-09 08:00:00,57", ','},
       {"1,234,5 6", ','},
+      {"  1,5", ','},
   };
   for (const auto &c : cases)
     EXPECT_EQ(separator_of(c.line), c.separator) << c.line;
