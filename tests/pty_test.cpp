@@ -429,6 +429,13 @@ TEST(pty, as_users_type_it) {
   for (int i = 0; i < 20000; ++i)
     many += std::to_string(i) + "," + std::to_string(i) + "\n";
   temp_file("many.csv", many);
+  // Far more pairs than trackplot draws in the time it takes to fill the screen, so that onscale
+  // waits for room in the pipe when Ctrl-Z comes.
+  temp_file("random.txt", run_captured({MAKE_POINTS_PATH, "random", "300000"}, 24, 80).out);
+  std::vector<std::pair<int, int>> every_cell;
+  for (int row = 0; row < 24; ++row)
+    for (int col = 0; col < 120; ++col)
+      every_cell.emplace_back(row, col);
   std::filesystem::create_directories(dir + "/lone");
   std::filesystem::copy_file(ONSCALE_PATH, dir + "/lone/onscale",
                              std::filesystem::copy_options::overwrite_existing);
@@ -456,6 +463,11 @@ TEST(pty, as_users_type_it) {
        .command = "ONSCALE -p ride.csv",
        .marks = {{23, 0}, {12, 59}, {0, 119}},
        .tries = 3,
+       .stopped = true,
+       .said = {"status=0."}},
+      {.name = "ctrl_z_stops_onscale_p_while_trackplot_is_behind",
+       .command = "ONSCALE -p -x 0:4095 -y 0:4095 random.txt",
+       .marks = every_cell,
        .stopped = true,
        .said = {"status=0."}},
       {.name = "onscale_p_says_a_column_is_missing_without_a_picture",
