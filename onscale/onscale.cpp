@@ -490,6 +490,10 @@ int main(int argc, char **argv) {
   if (end == input_ended && sink->draw.pid > 0 && !drawing_ended(&sink->draw))
     signal = hold_picture(&sink->draw, sig);
   signal = end_output(sink, sig, signal);
+  // A trackplot gone with its picture drawn, put away by Ctrl-C as it still drew, takes no more
+  // pairs; that is no failure to write them.
+  if (end == output_failed && sink->out->error == EPIPE && drew_picture(sink->draw))
+    end = interrupted;
   if (signal != 0)
     never_stop_for_the_terminal();
   const int reader_gone = report_failure(opt, *r, end, sig);

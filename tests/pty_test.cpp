@@ -443,10 +443,11 @@ TEST(pty, as_users_type_it) {
   const struct {
     const char *name;
     std::string command;                      // ONSCALE and TRACKPLOT stand for the programs
-    std::vector<std::pair<int, int>> marks{}; // the picture, which stays 2 s
+    std::vector<std::pair<int, int>> marks{}; // the picture, which stays while watched
     const char *key = "\x03";                 // pressed then, if any
     int tries = 1;
-    bool stopped = false;                  // Ctrl-Z and fg once the picture shows
+    bool stopped = false; // Ctrl-Z and fg once the picture shows
+    int watched_ms = 2000;
     std::string asked = "echo status=$?."; // once the run is over; the dot ends the number
     std::vector<std::string> said{};       // after which these lines show
   } cases[] = {
@@ -465,10 +466,11 @@ TEST(pty, as_users_type_it) {
        .tries = 3,
        .stopped = true,
        .said = {"status=0."}},
-      {.name = "ctrl_z_stops_onscale_p_while_trackplot_is_behind",
+      {.name = "ctrl_z_and_ctrl_c_reach_onscale_p_while_trackplot_is_behind",
        .command = "ONSCALE -p -x 0:4095 -y 0:4095 random.txt",
        .marks = every_cell,
        .stopped = true,
+       .watched_ms = 0, // Ctrl-C while trackplot still draws
        .said = {"status=0."}},
       {.name = "onscale_p_says_a_column_is_missing_without_a_picture",
        .command = "ONSCALE -p ride.csv time nope",
@@ -523,7 +525,7 @@ TEST(pty, as_users_type_it) {
             send(run.master, "fg\n");
             EXPECT_THAT(&run, comes_to_show(picture(24, 120, c.marks)));
           }
-          wait_for(&run, 2000);
+          wait_for(&run, c.watched_ms);
           EXPECT_THAT(run.term.lines(), screen_is(picture(24, 120, c.marks)));
         } else {
           wait_for(&run, 300 + 150 * attempt);
