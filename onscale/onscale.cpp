@@ -44,8 +44,6 @@ struct pair_sink {
   drawing draw;
 };
 
-// Sends the pairs written on; with -p, trackplot is started with the first. False where they
-// cannot go.
 // Waits for room in trackplot's pipe. A trackplot that a Ctrl-Z has stopped reads nothing more, and
 // onscale stops with it: the Ctrl-Z, pending, cannot end the wait, and is looked for every tenth of
 // a second.
@@ -58,6 +56,8 @@ void wait_to_send(int fd, drawing *draw) {
     }
 }
 
+// Sends the pairs written on; with -p, trackplot is started with the first. False where they
+// cannot go.
 bool send(pair_sink *sink) {
   pair_text *out = sink->out.get();
   if (out->used > 0 && out->fd < 0 && !start_drawing(&sink->draw, &out->fd))
