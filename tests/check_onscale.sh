@@ -104,6 +104,8 @@ x;y;x\n1;2;3\n|in x y||line 1 names two fields x, 1 and 3|1
 t,temp_c\n2026-12-09T00:00:00Z,5\n2026-12-09T01:00:00Z,6\n2026-12-09T05:00:00Z,7\n2026-12-09T06:00:00Z,8\n|in t temp_c|0 4079 679 2720 3399 1360 4079 0 ||0
 08:00 0\n12:00 50\n19:00 100\n|-x 08:00..18:00 -y 0..100 in|0 4079 1631 2040 |1 line left out: line 3, column 1: outside the range given: 19:00|0
 ele,t\n1,08:00\n5,10:00\n3,09:00\n|in t ele|0 4079 4079 0 2039 2040 ||0
+23:00 0\n01:00 1\n|-x 22:00..02:00 -y 0:1 in|1019 4079 3059 0 ||0
+123,456.5;1\n2;2\n|in|4079 4079 0 0 ||0
 01/02/2026 1\n02/02/2026 2\n13/02/2026 3\n|in|0 4079 339 2040 4079 0 ||0
 01/02/2026 1\n02/02/2026 2\n|in|0 4079 4079 0 |no date of column 1 has a day over 12, and the month is taken first (-t %d/%m/%Y takes the day)|0
 2026-12-09,1\n|-m in||-m takes numbers, and column 1 holds dates or times|1
