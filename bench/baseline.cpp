@@ -1,6 +1,7 @@
 // The plain loop the benchmark measures trackplot against: scanf a pair, print the mark, refresh,
 // on the same screen functions. It reads well-formed point files only.
 #include "plot.h"
+#include "scale.h"
 #include "screen.h"
 
 #include <cstdio>
@@ -16,7 +17,7 @@ int main(int argc, char **argv) {
     std::free(ps);
     return 1;
   }
-  start_ncurses(ps);
+  start_ncurses(&ps->win);
   getmaxyx(ps->win, ps->rows, ps->cols);
   ps->x_scale = full_scale / ps->cols;
   ps->y_scale = full_scale / ps->rows;
@@ -26,7 +27,7 @@ int main(int argc, char **argv) {
     mvprintw(ps->row, ps->col, "*");
     wrefresh(stdscr);
   }
-  stop_ncurses(ps);
+  stop_ncurses(false);
   std::fclose(in);
   std::free(ps);
   return 0;

@@ -3,7 +3,7 @@
 #include "number.h"
 #include "options.h"
 #include "report.h"
-#include "shared.h"
+#include "text.h"
 
 #include <charconv>
 #include <cmath>
@@ -46,7 +46,7 @@ constexpr const char *help =
 
 int usage_error(const char *what, const char *arg) {
   std::fprintf(stderr, "onscale: %s", what);
-  write_shown(stderr, arg, std::strlen(arg));
+  write_escaped(stderr, arg, std::strlen(arg));
   std::fprintf(stderr, "\n%s", usage);
   return 2;
 }

@@ -4,7 +4,7 @@
 #include "instant.h"
 #include "number.h"
 #include "options.h"
-#include "shared.h"
+#include "text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,7 +32,7 @@ struct outcome {
 
 // A field's first bytes, as a message shows them, and its whole length.
 struct token {
-  char text[token_shown];
+  char text[quoted_length];
   std::size_t len;
 };
 

@@ -1,7 +1,7 @@
 #include "fields.h"
 
 #include "number.h"
-#include "shared.h"
+#include "text.h"
 
 #include <algorithm>
 #include <cmath>

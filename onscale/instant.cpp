@@ -1,6 +1,6 @@
 #include "instant.h"
 
-#include "shared.h"
+#include "text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "number.h"
 
-#include "shared.h"
+#include "text.h"
 
 #include <charconv>
 #include <cstdint>

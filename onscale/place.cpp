@@ -1,6 +1,6 @@
 #include "place.h"
 
-#include "shared.h"
+#include "scale.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,8 @@
 #include "fields.h"
 #include "input.h"
 #include "output.h"
-#include "shared.h"
+#include "scale.h"
+#include "text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -14,7 +15,7 @@
 namespace {
 
 void put_shown(const char *text) {
-  write_shown(stderr, text, std::strlen(text));
+  write_escaped(stderr, text, std::strlen(text));
 }
 
 // Starts a message: the file and the columns, as the command line gave them.
@@ -32,8 +33,8 @@ void begin_message(const options &opt) {
 }
 
 void put_token(const token &t) {
-  write_shown(stderr, t.text, std::min(t.len, token_shown));
-  std::fputs(t.len > token_shown ? "..." : "", stderr);
+  write_escaped(stderr, t.text, std::min(t.len, quoted_length));
+  std::fputs(t.len > quoted_length ? "..." : "", stderr);
 }
 
 // Says where and why a line was left out.
@@ -112,7 +113,7 @@ void report_missing_name(const options &opt, int axis, long line, std::string_vi
     const bool first = rest.data() == header.data();
     const std::string name = unquoted(take_field(&rest, separator));
     std::fputs(first ? "" : ", ", stderr);
-    write_shown(stderr, name.data(), name.size());
+    write_escaped(stderr, name.data(), name.size());
   }
   std::fputs("\n", stderr);
 }

@@ -1,5 +1,5 @@
 // Everything onscale says on standard error, one line a message; what comes from outside, a path,
-// a column, a name or a field, shown as write_shown shows it.
+// a column, a name or a field, shown as write_escaped shows it.
 #pragma once
 
 #include "data.h"

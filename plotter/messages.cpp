@@ -1,8 +1,9 @@
 #include "messages.h"
 
+#include "scale.h"
 #include "screen.h"
+#include "text.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,15 +13,15 @@ namespace {
 // "<prog>: <before><outside><after>", with outside shown safely.
 void report(FILE *out, const char *prog, const char *before, const char *outside,
             const char *after) {
-  write_shown(out, prog, std::strlen(prog));
+  write_escaped(out, prog, std::strlen(prog));
   std::fprintf(out, ": %s", before);
-  write_shown(out, outside, std::strlen(outside));
+  write_escaped(out, outside, std::strlen(outside));
   std::fputs(after, out);
 }
 
 } // namespace
 
-void report_error(const char *what, int error) {
+void report_perror(const char *what, int error) {
   std::fprintf(stderr, "%s: %s\n", what, std::strerror(error));
 }
 
@@ -35,10 +36,10 @@ void report_no_file(const char *prog, const char *path) {
 void report_terminal(const char *prog, int fault) {
   const char *type = std::getenv("TERM");
   if (fault == terminal_too_large) {
-    write_shown(stderr, prog, std::strlen(prog));
+    write_escaped(stderr, prog, std::strlen(prog));
     std::fprintf(stderr,
-                 ": the terminal has more than %d rows or columns, more than curses can hold\n",
-                 largest_terminal_size);
+                 ": the terminal has more than %d rows or columns, more than the scale has steps\n",
+                 full_scale);
   } else if (type == nullptr || *type == '\0') {
     report(stderr, prog, "TERM is not set", "", "\n");
   } else {
@@ -60,6 +61,6 @@ void report_reading(const char *prog, const char *path, read_status status, cons
   report(out, prog, "", path, "");
   std::fprintf(out, ":%lld: %s: ", static_cast<long long>(rd->token_line),
                status == read_not_integer ? "not an integer" : "integer out of range");
-  write_shown(out, reinterpret_cast<const char *>(rd->token), std::min(rd->token_len, token_shown));
-  std::fputs(rd->token_len > token_shown ? "...\n" : "\n", out);
+  write_token(out, reinterpret_cast<const char *>(rd->token), rd->token_len);
+  std::fputs("\n", out);
 }

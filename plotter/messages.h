@@ -1,15 +1,14 @@
 // Every text the program writes to standard error. What comes from outside the program, its name,
-// a path, a token or a terminal type, is shown as write_shown shows it, so that none of it can
-// drive the terminal the message lands on.
+// a path, a token or a terminal type, is escaped, so that none of it can drive the terminal the
+// message lands on.
 #pragma once
 
 #include "point_reader.h"
-#include "shared.h"
 
 #include <cstdio>
 
 // "<what>: <the system's text for error>", as perror writes it.
-void report_error(const char *what, int error);
+void report_perror(const char *what, int error);
 
 // Standard output is closed, or open for reading only.
 void report_no_output(const char *prog);

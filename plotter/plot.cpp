@@ -1,8 +1,11 @@
 #include "plot.h"
 
 #include "messages.h"
+#include "output.h"
 #include "point_reader.h"
+#include "scale.h"
 #include "screen.h"
+#include "signal_fd.h"
 #include "signals.h"
 
 #include <algorithm>
@@ -12,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int size_screen(plot_state *ps) {
+int measure_screen(plot_state *ps) {
   int rows = 0;
   int cols = 0;
   getmaxyx(ps->win, rows, cols);
@@ -20,8 +23,8 @@ int size_screen(plot_state *ps) {
   ps->cols = cols;
   ps->x_scale = scale_for(cols);
   ps->y_scale = scale_for(rows);
-  ps->shown_rows = rows;
-  ps->shown_cols = cols;
+  ps->drawn_rows = rows;
+  ps->drawn_cols = cols;
   ps->mark_row = -1;
   ps->mark_col = -1;
   // A screen with no scale on some axis places no mark at all, and needs no room for them.
@@ -40,23 +43,23 @@ void map_pair(plot_state *ps) {
 
 namespace {
 
-// Writes the mark and remembers it, as mark_pair says.
-bool draw_mark(plot_state *ps) {
+// Writes the mark and remembers it, as mark_cell says.
+bool draw_mark(plot_state *ps, std::int32_t row, std::int32_t col) {
   // The first refresh clears the terminal, whatever the mark.
-  const bool first = !ps->shown;
+  const bool first = !ps->refreshed;
   // The scales place the full scale on the start-up screen, so only its cells hold marks, whatever
   // the size of the terminal now.
-  if (ps->row < 0 || ps->row >= ps->rows || ps->col < 0 || ps->col >= ps->cols)
+  if (row < 0 || row >= ps->rows || col < 0 || col >= ps->cols)
     return first;
-  std::uint8_t *cell = &ps->marked[ps->row * ps->cols + ps->col];
+  std::uint8_t *cell = &ps->marked[row * ps->cols + col];
   const bool marked = *cell != 0;
   *cell = 1;
-  ps->mark_row = ps->row;
-  ps->mark_col = ps->col;
-  int row = 0;
-  int col = 0;
-  getyx(stdscr, row, col);
-  if (wmove(stdscr, ps->row, ps->col) == ERR)
+  ps->mark_row = row;
+  ps->mark_col = col;
+  int cursor_row = 0;
+  int cursor_col = 0;
+  getyx(stdscr, cursor_row, cursor_col);
+  if (wmove(stdscr, row, col) == ERR)
     return first;
   waddch(stdscr, mark);
   // Where curses leaves the cursor after the mark decides whether the terminal's cursor moves: the
@@ -64,15 +67,15 @@ bool draw_mark(plot_state *ps) {
   int new_row = 0;
   int new_col = 0;
   getyx(stdscr, new_row, new_col);
-  return first || !marked || new_row != row || new_col != col;
+  return first || !marked || new_row != cursor_row || new_col != cursor_col;
 }
 
 // Draws the remembered marks that fit the screen as it is now, and nothing else, with the cursor
 // where drawing the latest mark left it.
 void redraw_marks(plot_state *ps) {
   werase(stdscr);
-  const int rows = std::min(ps->rows, ps->shown_rows);
-  const int cols = std::min(ps->cols, ps->shown_cols);
+  const int rows = std::min(ps->rows, ps->drawn_rows);
+  const int cols = std::min(ps->cols, ps->drawn_cols);
   for (int row = 0; ps->marked != nullptr && row < rows; ++row)
     for (int col = 0; col < cols; ++col)
       if (ps->marked[row * ps->cols + col] != 0)
@@ -83,29 +86,29 @@ void redraw_marks(plot_state *ps) {
 
 } // namespace
 
-bool mark_pair(plot_state *ps) {
+bool mark_cell(plot_state *ps, std::int32_t row, std::int32_t col) {
   // The latest mark's cell marked again changes nothing, nor where curses leaves the cursor. In a
   // smooth recording nearly every pair falls there, so this is found first, with no curses call.
-  if (ps->row == ps->mark_row && ps->col == ps->mark_col && ps->shown)
+  if (row == ps->mark_row && col == ps->mark_col && ps->refreshed)
     return false;
-  return draw_mark(ps);
+  return draw_mark(ps, row, col);
 }
 
 void show_plot(plot_state *ps) {
   if (isendwin())
     return;
   wrefresh(stdscr);
-  ps->shown = true;
+  ps->refreshed = true;
   // Curses takes a new size of the terminal during an update and keeps of the screen only what
   // fits; marks cut off by a shrink would not come back when the terminal grows again, so all are
   // drawn again for the new size.
   int rows = 0;
   int cols = 0;
   getmaxyx(stdscr, rows, cols);
-  if (rows == ps->shown_rows && cols == ps->shown_cols)
+  if (rows == ps->drawn_rows && cols == ps->drawn_cols)
     return;
-  ps->shown_rows = rows;
-  ps->shown_cols = cols;
+  ps->drawn_rows = rows;
+  ps->drawn_cols = cols;
   redraw_marks(ps);
   wrefresh(stdscr);
 }
@@ -114,12 +117,6 @@ namespace {
 
 // At full speed a Ctrl-Z or a resize waits for no more updates than this.
 constexpr long updates_per_signal_check = 128;
-
-// Whether standard output is open for writing.
-bool output_writable() {
-  const int flags = fcntl(STDOUT_FILENO, F_GETFL);
-  return flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
-}
 
 // Opens the point file; a directory opens for reading too, but holds no points.
 FILE *open_points(const char *path) {
@@ -135,8 +132,7 @@ FILE *open_points(const char *path) {
 // Readies the run up to the terminal taken: standard output to draw on, the point file open, the
 // signals the run takes itself blocked, curses started. Says what failed, and returns 1, if any.
 int start_run(plot_state *ps, const char *prog, const char *path) {
-  // Curses draws on standard output. Closed, it would draw nowhere, and the point file would take
-  // its descriptor.
+  // Curses draws on standard output.
   if (!output_writable()) {
     report_no_output(prog);
     return 1;
@@ -147,10 +143,10 @@ int start_run(plot_state *ps, const char *prog, const char *path) {
     return 1;
   }
   if (block_signals(ps) != 0) {
-    report_error("signalfd", errno);
+    report_perror("signalfd", errno);
     return 1;
   }
-  if (const int fault = start_ncurses(ps)) {
+  if (const int fault = start_ncurses(&ps->win)) {
     report_terminal(prog, fault);
     return 1;
   }
@@ -163,17 +159,17 @@ int start_run(plot_state *ps, const char *prog, const char *path) {
 // update slow, so they are looked for every so many updates as well as at every read.
 bool plot_pair(plot_state *ps) {
   map_pair(ps);
-  if (!mark_pair(ps))
+  if (!mark_cell(ps, ps->row, ps->col))
     return false;
   show_plot(ps);
-  return ++ps->updates % updates_per_signal_check == 0 && signal_pending(ps);
+  return ++ps->updates % updates_per_signal_check == 0 && signal_pending(ps->signal_fd);
 }
 
 // Lets go of what the run holds and ends the process by the signal that ended the run, or by an
 // interrupt or a request to terminate still pending, which came as the run was ending.
 void end_run(plot_state *ps) {
   if (ps->ending == 0)
-    ps->ending = take_ending_signal(ps);
+    ps->ending = ending_signal(ps);
   if (ps->signal_fd >= 0)
     close(ps->signal_fd);
   if (ps->in != nullptr)
@@ -189,7 +185,7 @@ void end_run(plot_state *ps) {
 int plot_run(int argc, char **argv) {
   auto *ps = static_cast<plot_state *>(std::malloc(sizeof(plot_state)));
   if (ps == nullptr) {
-    report_error("malloc", errno);
+    report_perror("malloc", errno);
     return 1;
   }
   *ps = plot_state{};
@@ -200,7 +196,7 @@ int plot_run(int argc, char **argv) {
     return 1;
   }
   // The terminal is the run's: from here on there is one way out, which hands it back.
-  const int no_room = size_screen(ps) != 0 ? errno : 0;
+  const int no_room = measure_screen(ps) != 0 ? errno : 0;
   // The stream's descriptor is read directly: each read takes whatever a pipe holds at the moment.
   point_reader rd;
   open_reader(&rd, fileno(ps->in), ps->signal_fd);
@@ -211,17 +207,17 @@ int plot_run(int argc, char **argv) {
       continue;
     if (status != read_ok && status != read_interrupted)
       break;
-    ps->ending = take_signals(ps);
+    ps->ending = answer_signals(ps);
     if (ps->ending == 0)
       show_plot(ps);
   }
   // An interrupt that ended the input too, the writer's end of a pipeline, ends the run by it.
   if (ps->ending == 0)
-    ps->ending = take_ending_signal(ps);
-  stop_ncurses(ps);
+    ps->ending = ending_signal(ps);
+  stop_ncurses(ps->ending != 0);
   // The terminal is back in its own modes before anything is said about the run.
   if (no_room != 0)
-    report_error("malloc", no_room);
+    report_perror("malloc", no_room);
   report_reading(prog, path, status, &rd, stderr);
   end_run(ps);
   return no_room == 0 && status == read_end ? 0 : 1;

@@ -1,4 +1,4 @@
-// The one record of a plot run's state, shared by the run, its signals and the screen functions.
+// The one record of a plot run's state, shared by the run, its signals and its messages.
 #pragma once
 
 #include <csignal>
@@ -21,14 +21,13 @@ struct plot_state {
   std::uint8_t *marked;  // a byte for each cell of the start-up screen, 1 where it holds a mark
   std::int32_t mark_col; // cell of the latest mark, -1 before the first
   std::int32_t mark_row;
-  std::int32_t shown_cols; // the screen's size when the marks were last drawn
-  std::int32_t shown_rows;
-  bool shown;   // the terminal shows the screen: its first refresh, which clears it, is made
-  long updates; // refreshes that sent something, so that signals are looked for every so many
-  FILE *in;     // the point file
+  std::int32_t drawn_cols; // the screen's size when the marks were last drawn
+  std::int32_t drawn_rows;
+  bool refreshed; // the first refresh, which clears the terminal, is made
+  long updates;   // refreshes that sent something, so that signals are looked for every so many
+  FILE *in;       // the point file
   // The signals the run takes itself.
-  sigset_t blocked;             // blocked from the start to the end of the run
-  sigset_t taken_while_waiting; // of those, the ones a wait for the foreground lets through
-  int signal_fd = -1;           // where the blocked ones are read while pending
-  int ending;                   // the interrupt or request to terminate that ends the run, or 0
+  sigset_t blocked;   // blocked from the start to the end of the run
+  int signal_fd = -1; // where the blocked ones are read while pending
+  int ending;         // the interrupt or request to terminate that ends the run, or 0
 };

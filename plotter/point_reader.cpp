@@ -24,7 +24,7 @@ bool is_space(int c) {
 
 // Follows what was read, so that a loop over white space or digits ends there without looking
 // for the end: it is neither.
-constexpr unsigned char end_mark = 0;
+constexpr unsigned char stop_byte = 0;
 
 // Takes whatever one read returns, so a pipe is never waited on for more than it has.
 read_status fill(point_reader *rd) {
@@ -46,11 +46,11 @@ read_status fill(point_reader *rd) {
   }
   rd->pos = rd->buf;
   rd->end = rd->buf + n;
-  rd->buf[n] = end_mark;
+  rd->buf[n] = stop_byte;
   return read_ok;
 }
 
-// Passes over white space from p, counting the lines it ends; the end mark stops it.
+// Passes over white space from p, counting the lines it ends; the stop byte stops it.
 const unsigned char *skip_space(const unsigned char *p, std::int64_t *line) {
   for (; is_space(*p); ++p)
     *line += *p == '\n' ? 1 : 0;
@@ -71,7 +71,7 @@ const unsigned char *whole_token(const unsigned char *p, std::int32_t *out) {
   std::uint32_t value = 0;
   for (; is_digit(*p); ++p)
     value = value * 10 + static_cast<std::uint32_t>(*p - '0');
-  // The end mark is no white space, so a token that reaches the end of what was read is left.
+  // The stop byte is no white space, so a token that reaches the end of what was read is left.
   if (p == digits || p - digits > most_digits || !is_space(*p))
     return nullptr;
   *out = negative ? -static_cast<std::int32_t>(value) : static_cast<std::int32_t>(value);
@@ -168,7 +168,7 @@ void open_reader(point_reader *rd, int fd, int signal_fd) {
   rd->have_x = false;
   rd->pos = rd->buf;
   rd->end = rd->buf;
-  rd->buf[0] = end_mark;
+  rd->buf[0] = stop_byte;
 }
 
 read_status read_pair(point_reader *rd, std::int32_t *x, std::int32_t *y) {

@@ -1,7 +1,7 @@
 // Streaming reader of point files: decimal integers separated by white space, taken in pairs.
 #pragma once
 
-#include "shared.h"
+#include "text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,9 +33,9 @@ struct point_reader {
   std::uint64_t magnitude; // the value of its digits, held no further than just past the largest
   bool have_x;             // the pair's first number has been read
   std::int32_t x;          // and this is it
-  unsigned char token[token_shown + 1]; // the latest token's first bytes
+  unsigned char token[quoted_length + 1]; // the latest token's first bytes
   const unsigned char *pos;
-  const unsigned char *end; // where what was read ends, marked by a byte that no token holds
+  const unsigned char *end; // where what was read ends, followed by a byte that no token holds
   unsigned char buf[(1 << 16) + 1];
 };
 

@@ -1,18 +1,15 @@
 #include "screen.h"
 
-#include "plot_state.h"
+#include "scale.h"
+#include "signal_fd.h"
 
 #include <csignal>
-#include <curses.h>
 #include <fcntl.h>
-#include <limits>
+#include <initializer_list>
 #include <sys/ioctl.h>
 #include <term.h>
 #include <termios.h>
 #include <unistd.h>
-
-static_assert(largest_terminal_size == std::numeric_limits<NCURSES_SIZE_T>::max(),
-              "curses keeps sizes in NCURSES_SIZE_T");
 
 namespace {
 
@@ -24,16 +21,21 @@ int terminal_fd() {
 
 // Stops the process until its process group is the terminal's foreground process group, as the
 // kernel stops a background job that sets the terminal's modes, with SIGTTOU; in the foreground,
-// or with no terminal to draw on, it goes straight on. While it waits, the signals the record
-// names for the wait are unblocked: from the background there is nothing of the terminal's to
-// hand back.
-void wait_for_foreground(const plot_state *ps) {
+// or with no terminal to draw on, it goes straight on. From the background there is nothing of
+// the terminal's to hand back, so an interrupt or a request to terminate that the run holds
+// blocked ends it while it waits, and the SIGCONT that ends the wait is let through; the
+// terminal's taking that follows answers it.
+void wait_for_foreground() {
   const int fd = terminal_fd();
   termios modes{};
   if (tcgetpgrp(fd) == getpgrp() || tcgetattr(fd, &modes) != 0)
     return;
+  sigset_t let_through;
+  sigemptyset(&let_through);
+  for (const int sig : {SIGINT, SIGTERM, SIGCONT})
+    sigaddset(&let_through, sig);
   sigset_t blocked;
-  sigprocmask(SIG_UNBLOCK, &ps->taken_while_waiting, &blocked);
+  sigprocmask(SIG_UNBLOCK, &let_through, &blocked);
   tcsetattr(fd, TCSANOW, &modes);
   sigprocmask(SIG_SETMASK, &blocked, nullptr);
 }
@@ -66,8 +68,9 @@ void keep_output_on_signal_keys() {
   def_prog_mode();
 }
 
-// Whether curses can drive the terminal that TERM names, at its size; looked up before curses
-// takes the terminal, so that it is left untouched otherwise.
+// Whether curses can drive the terminal that TERM names, at a size the run takes; looked up before
+// curses takes the terminal, so that it is left untouched otherwise. The size is the one curses
+// would take: LINES and COLUMNS, the terminal's, or the type's.
 int check_terminal() {
   int found = 0;
   // A hardcopy terminal, which setupterm turns down with found set to 1, has no cursor to move.
@@ -77,7 +80,7 @@ int check_terminal() {
   // Without a way to put the cursor on a given cell, curses can only write one mark after another.
   if (tigetstr("cup") == nullptr)
     fault = terminal_cannot_address;
-  else if (tigetnum("lines") > largest_terminal_size || tigetnum("cols") > largest_terminal_size)
+  else if (tigetnum("lines") > full_scale || tigetnum("cols") > full_scale)
     fault = terminal_too_large;
   del_curterm(cur_term);
   return fault;
@@ -85,76 +88,71 @@ int check_terminal() {
 
 } // namespace
 
-int start_ncurses(plot_state *ps) {
+int start_ncurses(WINDOW **win) {
   const int fault = check_terminal();
   if (fault != 0)
     return fault;
-  wait_for_foreground(ps);
-  ps->win = initscr();
+  wait_for_foreground();
+  *win = initscr();
   cbreak();
   noecho();
   keep_output_on_signal_keys();
-  nodelay(ps->win, TRUE);
-  keypad(ps->win, TRUE);
+  nodelay(*win, TRUE);
+  keypad(*win, TRUE);
   // Nothing reads the keyboard, so curses need not look for typed keys: it would ask the terminal
   // before each update, a system call a refresh for nothing.
   typeahead(-1);
   return 0;
 }
 
-bool terminal_size_fits(const plot_state *) {
+bool terminal_size_fits() {
   winsize size{};
   // Without a size from the terminal, curses keeps the one it has.
   return ioctl(terminal_fd(), TIOCGWINSZ, &size) != 0 ||
-         (size.ws_row <= largest_terminal_size && size.ws_col <= largest_terminal_size);
+         (size.ws_row <= full_scale && size.ws_col <= full_scale);
 }
 
-void suspend_ncurses(const plot_state *ps) {
+void suspend_ncurses() {
   if (isendwin())
     return;
-  wait_for_foreground(ps);
+  wait_for_foreground();
   discard_typed_keys(false);
   endwin();
 }
 
-void resume_ncurses(const plot_state *ps) {
-  if (!isendwin() || !terminal_size_fits(ps))
+void resume_ncurses() {
+  if (!isendwin() || !terminal_size_fits())
     return;
-  wait_for_foreground(ps);
+  wait_for_foreground();
   // The first update after endwin takes the terminal again, in the run's modes and at its size
   // now, and draws the whole screen anew.
   doupdate();
 }
 
-void stop_ncurses(const plot_state *ps) {
+void stop_ncurses(bool ending) {
   // A terminal handed back already holds nothing of the run's.
   const bool held = !isendwin();
   // The signal that ends a run reaches the whole job, and a shell among it may give the terminal
   // to another process group before the run has handed it back; the job's shell waits for the
   // run to end. So the run hands back all it holds without waiting for the foreground, with
   // SIGTTOU blocked, which would otherwise stop it for good.
-  const bool ending = held && ps->ending != 0;
-  if (ending) {
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTTOU);
-    sigprocmask(SIG_BLOCK, &stops, nullptr);
-  }
+  if (held && ending)
+    hold_sigttou();
   if (held) {
     if (!ending)
-      wait_for_foreground(ps);
+      wait_for_foreground();
     wclear(stdscr);
     wrefresh(stdscr);
   }
-  discard_typed_keys(ending);
+  discard_typed_keys(held && ending);
   if (held)
     endwin();
 }
 
-int print_err(plot_state *ps, const char *text) {
+int print_err(WINDOW *win, const char *text) {
   int row = 0;
   int col = 0;
-  getyx(ps->win, row, col);
+  getyx(win, row, col);
   wattrset(stdscr, A_BOLD);
   mvwprintw(stdscr, 19, 10, "%s", text);
   wattrset(stdscr, A_NORMAL);

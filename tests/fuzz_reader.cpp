@@ -68,7 +68,7 @@ outcome read_plainly(const std::string &text) {
     read_status status = classify(token, &value);
     // A bad token is read only up to the shortest start, of at least the bytes a message shows and
     // one more, that is known to be bad already.
-    for (std::size_t n = token_shown + 1; status != read_ok && n < token.size(); ++n) {
+    for (std::size_t n = quoted_length + 1; status != read_ok && n < token.size(); ++n) {
       const read_status start_status = classify(token.substr(0, n), &value);
       if (start_status != read_ok) {
         token.resize(n);
@@ -79,7 +79,7 @@ outcome read_plainly(const std::string &text) {
     if (status != read_ok) {
       out.status = status;
       out.line = line;
-      out.token = token.substr(0, token_shown + 1);
+      out.token = token.substr(0, quoted_length + 1);
       return out;
     }
     numbers.push_back(value);

@@ -1,21 +1,20 @@
 // Starts curses and carries out its arguments in order, so that a test can read the screen back:
 // "err:TEXT" shows a message, "put:TEXT" writes at the cursor, "move:ROW,COL" moves the cursor,
 // "underline" sets that attribute alone, "refresh" refreshes. The screen is blanked at the end.
-#include "plot_state.h"
 #include "screen.h"
 
 #include <cstdio>
 #include <cstring>
 
 int main(int argc, char **argv) {
-  plot_state ps{};
-  start_ncurses(&ps);
+  WINDOW *win = nullptr;
+  start_ncurses(&win);
   for (int i = 1; i < argc; ++i) {
     const char *arg = argv[i];
     int row = 0;
     int col = 0;
     if (std::strncmp(arg, "err:", 4) == 0)
-      print_err(&ps, arg + 4);
+      print_err(win, arg + 4);
     else if (std::strncmp(arg, "put:", 4) == 0)
       waddstr(stdscr, arg + 4);
     else if (std::sscanf(arg, "move:%d,%d", &row, &col) == 2)
@@ -25,6 +24,6 @@ int main(int argc, char **argv) {
     else if (std::strcmp(arg, "refresh") == 0)
       wrefresh(stdscr);
   }
-  stop_ncurses(&ps);
+  stop_ncurses(false);
   return 0;
 }

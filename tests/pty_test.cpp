@@ -86,9 +86,11 @@ TEST(pty, a_full_run_hands_the_terminal_back_blank_and_in_its_modes) {
 }
 
 // Sizes as the terminal reports them, beyond the 512 that some curses versions take from LINES and
-// COLUMNS, up to the largest that curses holds; past that, the terminal is left untouched but for
-// the message.
+// COLUMNS, up to the full scale; past that, where a column or a row would be less than a unit, the
+// terminal is left untouched but for the message, before curses makes room for such a screen.
 TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
+  const char *const too_large =
+      ": the terminal has more than 4096 rows or columns, more than the scale has steps\r\n";
   const struct {
     const char *name;
     int rows;
@@ -102,16 +104,26 @@ TEST(pty, a_screen_wider_than_512_columns_is_plotted_at_its_size) {
        .cols = 1000,
        .input = "0 0 2000 2000 3999 4079 4000 0",
        .marks = {{0, 0}, {11, 500}, {23, 999}}},
-      {.name = "wider_than_the_full_scale", .rows = 24, .cols = 4100, .input = "0 0 2000 2000"},
-      // As large as curses can hold; the full scale reaches no cell on the long axis.
-      {.name = "as_wide_as_curses_can_hold", .rows = 24, .cols = 32767, .input = "0 0"},
-      {.name = "as_tall_as_curses_can_hold", .rows = 32767, .cols = 1, .input = "0 0"},
-      {.name = "wider_than_curses_can_hold",
+      {.name = "as_wide_as_the_full_scale",
+       .rows = 2,
+       .cols = 4096,
+       .input = "0 0 4095 4095",
+       .marks = {{0, 0}, {1, 4095}}},
+      {.name = "wider_than_the_full_scale",
        .rows = 24,
-       .cols = 32768,
+       .cols = 4097,
        .input = "0 0",
-       .message =
-           ": the terminal has more than 32767 rows or columns, more than curses can hold\r\n"},
+       .message = too_large},
+      {.name = "taller_than_the_full_scale",
+       .rows = 4097,
+       .cols = 1,
+       .input = "0 0",
+       .message = too_large},
+      {.name = "as_wide_as_curses_can_hold",
+       .rows = 24,
+       .cols = 32767,
+       .input = "0 0",
+       .message = too_large},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);

@@ -28,6 +28,9 @@ const plot_case plot_cases[] = {
     {.name = "several_pairs_on_a_line", .input = "510 340 1020 680", .marks = {{2, 10}, {4, 20}}},
     {.name = "pair_split_over_lines", .input = "510\n340\n", .marks = {{2, 10}}},
     {.name = "same_pair_twice", .input = "510 340\n510 340\n", .marks = {{2, 10}}},
+    {.name = "the_largest_values_fall_off_the_screen",
+     .input = "2147483647 -2147483648 -2147483648 2147483647 510 340",
+     .marks = {{2, 10}}},
     {.name = "empty", .input = ""},
     {.name = "only_white_space", .input = " \t\r\n\v\f\n"},
     {.name = "larger_screen",
@@ -225,15 +228,18 @@ TEST(plot, a_terminal_that_cannot_show_the_plot_is_left_untouched) {
   const struct {
     const char *term;
     std::string message; // after "<program>: "
+    int size = 80;       // rows and columns
   } cases[] = {
       {"dumb", "terminal type dumb cannot move the cursor to a given cell"},
       {"no-such-terminal", "terminal type no-such-terminal is not known"},
       {"\x1b]2;title\x07\x1b[2J", "terminal type \\x1b]2;title\\x07\\x1b[2J is not known"},
       {"", "TERM is not set"},
+      {"xterm-256color",
+       "the terminal has more than 4096 rows or columns, more than the scale has steps", 32767},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.message);
-    const run_result r = run_captured(trackplot({file}), 24, 80, "", c.term);
+    const run_result r = run_captured(trackplot({file}), c.size, c.size, "", c.term);
     EXPECT_EQ(shell_status(r.status), 1);
     EXPECT_EQ(r.err, TRACKPLOT_PATH + (": " + c.message) + "\n");
     EXPECT_EQ(r.out, "");

@@ -1,15 +1,9 @@
-#include "shared.h"
+#include "text.h"
 
 #include <clocale>
 #include <cstring>
 #include <langinfo.h>
 #include <locale.h>
-
-std::int32_t scale_for(std::int32_t cells) {
-  // A screen of no cells would divide by zero; like one wider than the full scale, it places
-  // nothing.
-  return cells != 0 ? full_scale / cells : 0;
-}
 
 namespace {
 
@@ -32,7 +26,7 @@ struct characters {
 // Characters that print nothing of their own but change how the text around them shows: the
 // Unicode format characters, direction overrides and zero-width marks among them, and the line
 // and paragraph separators.
-constexpr characters unshown[] = {
+constexpr characters invisible[] = {
     {0x00ad, 0x00ad},   {0x0600, 0x0605},   {0x061c, 0x061c},   {0x06dd, 0x06dd},
     {0x070f, 0x070f},   {0x0890, 0x0891},   {0x08e2, 0x08e2},   {0x180e, 0x180e},
     {0x200b, 0x200f},   {0x2028, 0x202e},   {0x2060, 0x206f},   {0xfeff, 0xfeff},
@@ -59,7 +53,7 @@ std::size_t printable_utf8(const unsigned char *p, std::size_t n) {
   // The last two code points of every plane, and a block in the first, stand for no character.
   if ((c & 0xfffe) == 0xfffe || (c >= 0xfdd0 && c <= 0xfdef))
     return 0;
-  for (const characters &range : unshown)
+  for (const characters &range : invisible)
     if (c >= range.first && c <= range.last)
       return 0;
   return len;
@@ -67,25 +61,31 @@ std::size_t printable_utf8(const unsigned char *p, std::size_t n) {
 
 } // namespace
 
-void write_shown(FILE *out, const char *text, std::size_t n) {
+void write_escaped(FILE *out, const char *text, std::size_t n) {
   static const bool utf8 = locale_is_utf8();
   const auto *bytes = reinterpret_cast<const unsigned char *>(text);
   for (std::size_t at = 0; at < n;) {
-    std::size_t shown = at;
+    std::size_t printable = at;
     for (;;) {
-      if (shown < n && bytes[shown] >= 0x20 && bytes[shown] < 0x7f) {
-        ++shown;
+      if (printable < n && bytes[printable] >= 0x20 && bytes[printable] < 0x7f) {
+        ++printable;
         continue;
       }
-      const std::size_t len =
-          utf8 && shown < n && bytes[shown] >= 0x80 ? printable_utf8(bytes + shown, n - shown) : 0;
+      const std::size_t len = utf8 && printable < n && bytes[printable] >= 0x80
+                                  ? printable_utf8(bytes + printable, n - printable)
+                                  : 0;
       if (len == 0)
         break;
-      shown += len;
+      printable += len;
     }
-    std::fwrite(text + at, 1, shown - at, out);
-    if (shown < n)
-      std::fprintf(out, "\\x%02x", bytes[shown]);
-    at = shown + 1;
+    std::fwrite(text + at, 1, printable - at, out);
+    if (printable < n)
+      std::fprintf(out, "\\x%02x", bytes[printable]);
+    at = printable + 1;
   }
+}
+
+void write_token(FILE *out, const char *text, std::size_t len) {
+  write_escaped(out, text, len < quoted_length ? len : quoted_length);
+  std::fputs(len > quoted_length ? "..." : "", out);
 }
