@@ -37,14 +37,14 @@ fuzz:
 
 # Formatting of every source, and static analysis of every source but the fuzz target, which only
 # clang builds; any finding fails.
-LINT_SOURCES := plotter/*.cpp screen/*.cpp onscale/*.cpp bench/*.cpp $(filter-out %/fuzz_reader.cpp,$(wildcard tests/*.cpp))
+LINT_SOURCES := common/*.cpp plotter/*.cpp screen/*.cpp onscale/*.cpp bench/*.cpp $(filter-out %/fuzz_reader.cpp,$(wildcard tests/*.cpp))
 lint: dev
 	$(MAKE) deps PACKAGES="clang-tidy cppcheck clang-format"
-	clang-format --dry-run -Werror plotter/* screen/* onscale/* tests/*.cpp tests/*.h bench/*.cpp
+	clang-format --dry-run -Werror common/* plotter/* screen/* onscale/* tests/*.cpp tests/*.h bench/*.cpp
 	clang-tidy -p build/dev --quiet $(LINT_SOURCES)
 	cppcheck --enable=warning,style,performance,portability --std=c++20 --library=googletest \
 	  --error-exitcode=1 --inline-suppr --quiet --suppressions-list=.cppcheck-suppressions \
-	  -I plotter -I screen -I onscale -I tests plotter screen onscale tests bench
+	  -I common -I plotter -I screen -I onscale -I tests common plotter screen onscale tests bench
 
 # Compares trackplot with the plain loop on generated inputs; takes about half an hour.
 bench: release
