@@ -73,7 +73,7 @@ bool read_range(const char *arg, const char *time_format, double range[2], time_
     range[1] = form_of(hi, time_format) == *form ? read_time(hi, *form, -1, time_format).seconds
                                                  : std::numeric_limits<double>::quiet_NaN();
     if (*form == time_of_day_form && range[1] < range[0])
-      range[1] += 86400;
+      range[1] += seconds_per_day;
   }
   return std::isfinite(range[0]) && std::isfinite(range[1]) && range[0] < range[1];
 }
@@ -112,7 +112,7 @@ int read_options(int argc, char **argv, options *opt, const char *range_arg[2]) 
     } else if (c == 't') {
       opt->time_format = optarg;
     } else if (c == 'd' && (std::strcmp(optarg, ".") == 0 || std::strcmp(optarg, ",") == 0)) {
-      opt->mark = *optarg == '.' ? dot_mark : comma_mark;
+      opt->radix = *optarg == '.' ? radix_dot : radix_comma;
     } else if (c == 'd') {
       return usage_error("-d takes . or ,: ", optarg);
     } else if (c == 's') {

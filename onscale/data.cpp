@@ -4,13 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 
-constexpr double no_number = std::numeric_limits<double>::quiet_NaN();
+constexpr double day = seconds_per_day;
 
-// Why a value read with a decimal mark is left out, if it is.
+// Why a value is left out, if it is.
 fault fault_of(const options &opt, int axis, double v) {
   if (std::isnan(v))
     return not_a_number;
@@ -27,19 +26,17 @@ bool inside(const options &opt, int axis, double v) {
   return v >= opt.range[axis][0] && v <= opt.range[axis][1];
 }
 
-constexpr double day = 86400;
-
-// A number that reads two ways, of which only one falls inside the range given, takes that one.
-void take_the_reading_in_range(const options &opt, int axis, reading *r) {
-  if (!opt.ranged[axis] || mark_shown(*r) >= 0 || r->as[0] == r->as[1])
+// A number that reads two ways, of which only one falls inside the range given, is read that way.
+void prefer_reading_in_range(const options &opt, int axis, reading *r) {
+  if (!opt.ranged[axis] || radix_told(*r) >= 0 || r->as[0] == r->as[1])
     return;
   const bool in[2] = {inside(opt, axis, r->as[0]), inside(opt, axis, r->as[1])};
   if (in[0] != in[1])
     r->as[in[0] ? 1 : 0] = r->as[in[0] ? 0 : 1];
 }
 
-// Settles what a column holds where its value shows it: a number, or a time in a form.
-void settle_kind(column_kind *kind, std::string_view field, const char *time_format) {
+// Learns what a column holds where its value tells: a number, or a time in a form.
+void learn_kind(column_kind *kind, std::string_view field, const char *time_format) {
   const reading n = read_number(field, -1);
   kind->known = !std::isnan(n.as[0]) || !std::isnan(n.as[1]);
   if (kind->known)
@@ -50,20 +47,16 @@ void settle_kind(column_kind *kind, std::string_view field, const char *time_for
   kind->zone = kind->known ? read_time(field, kind->form, -1, time_format).zone : no_zone;
 }
 
-// Reads a time in its column's form: a slashed date that shows its order settles it; one that does
-// not is read month first, unless only the other reading falls inside the range given; and a time
-// of day earlier than the latest by more than half a day has passed midnight.
-double read_time_value(column_kind *kind, std::string_view field, const options &opt, int axis,
-                       bool *unsure) {
-  const time_reading t = read_time(field, kind->form, kind->order, opt.time_format);
+// Reads a time in its column's form into the line: a slashed date in its column's order, or, while
+// that is open, the order it tells or month first, noting whether it reads as two dates; and a
+// time of day earlier than the latest by more than half a day as one past midnight.
+double read_time_value(column_kind *kind, std::string_view field, const char *time_format, int axis,
+                       data_line *d) {
+  const time_reading t = read_time(field, kind->form, kind->order, time_format);
   double v = t.seconds;
-  if (kind->form == slashed_form && kind->order < 0 && t.order >= 0)
-    kind->order = t.order;
-  *unsure = kind->form == slashed_form && kind->order < 0 && !std::isnan(v);
-  if (*unsure && opt.ranged[axis] && !inside(opt, axis, v) &&
-      inside(opt, axis, swap_day_and_month(v))) {
-    v = swap_day_and_month(v);
-    *unsure = false;
+  if (kind->form == slashed_form && kind->order < 0 && !std::isnan(v)) {
+    d->order[axis] = t.order;
+    d->two_orders[axis] = t.order < 0 && swap_day_and_month(v) != v;
   }
   if (kind->form != time_of_day_form || std::isnan(v))
     return v;
@@ -76,75 +69,87 @@ double read_time_value(column_kind *kind, std::string_view field, const options 
   return v;
 }
 
+// Reads the column of the axis into the line, with each radix.
+void read_column(data_line *d, std::string_view field, long index, line_format *format,
+                 int radix_given, const options &opt, int axis) {
+  const int column = format->column[axis];
+  column_kind *kind = &format->kind[axis];
+  if (column > 0 && column <= d->fields && !kind->known)
+    learn_kind(kind, field, opt.time_format);
+  const bool time = kind->known && kind->form != no_time_form;
+  reading r{{static_cast<double>(index), static_cast<double>(index)}};
+  if (column > d->fields) {
+    r = {{no_value, no_value}};
+  } else if (column > 0 && time) {
+    r.as[0] = r.as[1] = read_time_value(kind, field, opt.time_format, axis, d);
+  } else if (column > 0) {
+    r = read_number(field, radix_given);
+    // Read with one radix, the number is the same either way.
+    if (radix_given >= 0)
+      r.as[1 - radix_given] = r.as[radix_given];
+    d->radix = d->radix < 0 ? radix_told(r) : d->radix;
+    prefer_reading_in_range(opt, axis, &r);
+  }
+  for (int m = 0; m < 2; ++m) {
+    d->as[m][axis] = r.as[m];
+    d->why[m][axis] = column > d->fields            ? too_few_fields
+                      : time && std::isnan(r.as[m]) ? not_a_time
+                                                    : no_fault;
+  }
+}
+
 void copy_token(token *t, std::string_view text) {
   t->len = text.size();
   text.copy(t->text, sizeof t->text);
 }
 
-// A line is left out for the first column at fault.
-bool take_fault(outcome *o, fault why, int axis) {
-  if (o->why != no_fault || why == no_fault)
-    return false;
-  o->why = why;
-  o->axis = static_cast<std::uint8_t>(axis);
-  return true;
-}
-
 } // namespace
 
 data_line read_data_line(std::string_view text, long line, long index, line_format *format,
-                         int mark, const options &opt) {
+                         int radix_given, const options &opt) {
   data_line d{};
   d.line = line;
-  d.shows = -1;
+  d.radix = -1;
+  d.order[0] = d.order[1] = -1;
   std::string_view field[2];
   d.fields = split_line(text, format->separator, format->column, field);
-  bool faulty = false;
-  for (int axis = 0; axis < 2; ++axis) {
-    const int column = format->column[axis];
-    column_kind *kind = &format->kind[axis];
-    if (column > 0 && column <= d.fields && !kind->known)
-      settle_kind(kind, field[axis], opt.time_format);
-    const bool time = kind->known && kind->form != no_time_form;
-    reading r{{static_cast<double>(index), static_cast<double>(index)}};
-    if (column > d.fields) {
-      r = {{no_number, no_number}};
-    } else if (column > 0 && time) {
-      r.as[0] = r.as[1] = read_time_value(kind, field[axis], opt, axis, &d.unsure[axis]);
-    } else if (column > 0) {
-      r = read_number(field[axis], mark);
-      // Read with one mark, the number is the same either way.
-      if (mark >= 0)
-        r.as[1 - mark] = r.as[mark];
-      d.shows = d.shows < 0 ? mark_shown(r) : d.shows;
-      take_the_reading_in_range(opt, axis, &r);
-    }
-    for (int m = 0; m < 2; ++m) {
-      d.with[m].v[axis] = r.as[m];
-      const fault why = column > d.fields             ? too_few_fields
-                        : time && std::isnan(r.as[m]) ? not_a_time
-                                                      : fault_of(opt, axis, r.as[m]);
-      faulty = take_fault(&d.with[m], why, axis) || faulty;
-    }
-  }
-  // The text is kept for a message: where the line is left out, or waits for the mark.
-  if (faulty || (mark < 0 && depends_on_mark(d)))
-    for (int axis = 0; axis < 2; ++axis)
-      copy_token(&d.field[axis], field[axis]);
+  for (int axis = 0; axis < 2; ++axis)
+    read_column(&d, field[axis], index, format, radix_given, opt, axis);
+  // The text is kept for a message: where the line is left out, or waits.
+  for (int axis = 0; axis < 2; ++axis)
+    copy_token(&d.field[axis], field[axis]);
   return d;
 }
 
 data_line too_long_line(long line) {
   data_line d{};
   d.line = line;
-  d.shows = -1;
-  d.with[0].why = d.with[1].why = too_long;
+  d.radix = -1;
+  d.order[0] = d.order[1] = -1;
+  d.why[0][0] = d.why[1][0] = too_long;
   return d;
 }
 
-bool depends_on_mark(const data_line &d) {
-  const outcome &dot = d.with[dot_mark];
-  const outcome &comma = d.with[comma_mark];
+outcome outcome_of(const data_line &d, int radix_used, const line_format &format,
+                   const options &opt) {
+  outcome o{{d.as[radix_used][0], d.as[radix_used][1]}, no_fault, 0};
+  for (int axis = 1; axis >= 0; --axis) {
+    if (d.two_orders[axis] && format.kind[axis].order == day_first)
+      o.v[axis] = swap_day_and_month(o.v[axis]);
+    const fault why = d.why[radix_used][axis] != no_fault ? d.why[radix_used][axis]
+                                                          : fault_of(opt, axis, o.v[axis]);
+    // A line is left out for the first column at fault.
+    if (why != no_fault) {
+      o.why = why;
+      o.axis = static_cast<std::uint8_t>(axis);
+    }
+  }
+  return o;
+}
+
+bool depends_on_radix(const data_line &d, const line_format &format, const options &opt) {
+  const outcome dot = outcome_of(d, radix_dot, format, opt);
+  const outcome comma = outcome_of(d, radix_comma, format, opt);
   if (dot.why != no_fault || comma.why != no_fault)
     return dot.why != comma.why || dot.axis != comma.axis;
   return dot.v[0] != comma.v[0] || dot.v[1] != comma.v[1];
@@ -161,19 +166,18 @@ bool is_header(std::string_view text, const line_format &format, const char *tim
     chosen = true;
     column_kind kind{};
     if (column <= fields)
-      settle_kind(&kind, field[axis], time_format);
+      learn_kind(&kind, field[axis], time_format);
     if (kind.known)
       return false;
   }
   return chosen;
 }
 
-bool tally_line(tally *t, const data_line &d, decimal_mark mark) {
-  const outcome &o = d.with[mark];
+bool count_line(tally *t, const data_line &d, const outcome &o) {
   if (o.why != no_fault) {
     if (t->left_out++ == 0) {
       t->first = d;
-      t->first_mark = mark;
+      t->why = o;
     }
     if (o.why == too_few_fields)
       t->short_line_fields = std::max(t->short_line_fields, d.fields);

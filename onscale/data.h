@@ -1,4 +1,5 @@
-// The data lines: what each comes to, its pair or why it is left out, and the tally of them.
+// The data lines: what each reads as, what it comes to once its readings are settled, and the tally
+// of them.
 #pragma once
 
 #include "instant.h"
@@ -22,25 +23,25 @@ enum fault : std::uint8_t {
   out_of_range,
 };
 
-// What a data line comes to with one decimal mark: its pair's values, x then y, or why it is left
-// out and for which column.
+// What a data line comes to: its pair's values, x then y, or why it is left out and for which
+// column.
 struct outcome {
   double v[2];
   fault why;
   std::uint8_t axis;
 };
 
-// A field's first bytes, as a message shows them, and its whole length.
+// A field's first bytes, as a message quotes them, and its whole length.
 struct token {
   char text[quoted_length];
   std::size_t len;
 };
 
-// What a column holds, numbers or times in a form, as the first value that is either shows it.
+// What a column holds, numbers or times in a form, as the first value that is either tells.
 struct column_kind {
   bool known;
   time_form form;   // no_time_form for numbers
-  int order;        // slashed dates: which comes first, once a number over 12 shows it, else -1
+  int order;        // slashed dates: which comes first, once settled, else -1
   int zone;         // the zone of the first value, in which values are written back
   double midnights; // times of day: the seconds of the midnights passed
   double latest;    // and the latest time of day, with them
@@ -55,26 +56,32 @@ struct line_format {
 };
 
 struct data_line {
-  long line;       // its number in the input, from 1
-  outcome with[2]; // with a decimal dot, then with a comma
-  int shows;       // the mark with which alone a number of it reads, or -1
-  int fields;      // how many fields it has, counted no further than the columns need
-  token field[2];  // the columns' text, where the line is left out, or the mark decides it
-  bool unsure[2];  // a slashed date read month first while no date has shown the order
+  long line;          // its number in the input, from 1
+  double as[2][2];    // each column read with a radix dot, then with a comma
+  fault why[2][2];    // why each reading is no value, or no_fault
+  int radix;          // the radix with which alone a number of it reads, or -1
+  int order[2];       // the order a slashed date tells, reading one way only, or -1
+  bool two_orders[2]; // a slashed date that reads as two dates, and is read month first
+  int fields;         // how many fields it has, counted no further than the columns need
+  token field[2];     // the columns' text, where the line may be left out or waits
 };
 
-// Reads the text of the data line numbered line, index among the data lines, with the mark, or
-// with both where it is -1; what a column holds is settled by its first value that is a number or
-// a time. Read with both, a number that reads two ways where only one falls inside the range given
-// takes that one, and so does a slashed date.
+// Reads the text of the data line numbered line, index among the data lines, with the radix given,
+// or with both where it is -1; what a column holds is learnt from its first value that is a number
+// or a time, and a slashed date is read in its column's order, where that is settled.
 data_line read_data_line(std::string_view text, long line, long index, line_format *format,
-                         int mark, const options &opt);
+                         int radix_given, const options &opt);
 
-// A data line longer than the bound, left out whatever the mark.
+// A data line longer than the bound, left out whatever it holds.
 data_line too_long_line(long line);
 
-// Whether the decimal mark changes what the line comes to.
-bool depends_on_mark(const data_line &d);
+// What the line comes to with the radix and the orders of its column's slashed dates, as the
+// format holds them once settled: its values, or the first column at fault.
+outcome outcome_of(const data_line &d, int radix_used, const line_format &format,
+                   const options &opt);
+
+// Whether the radix changes what the line comes to.
+bool depends_on_radix(const data_line &d, const line_format &format, const options &opt);
 
 // Whether the first line that holds data is a header: no column chosen holds a number or a time
 // there.
@@ -85,11 +92,11 @@ struct tally {
   long pairs;      // that came out
   long left_out;   // and that were left out
   data_line first; // the first left out
-  int first_mark;  // and the mark it was taken with
+  outcome why;     // and what it came to
   double lo[2];    // the smallest and largest values that came out, x then y
   double hi[2];
   int short_line_fields; // the most fields of a line too short for the columns
 };
 
-// Takes a data line into the tally with the mark; returns whether its pair comes out.
-bool tally_line(tally *t, const data_line &d, decimal_mark mark);
+// Counts a data line that came to o; returns whether its pair comes out.
+bool count_line(tally *t, const data_line &d, const outcome &o);

@@ -42,17 +42,18 @@ char separator_of(std::string_view line) {
     return blanks;
   if (!comma_between_digits || !blank_between_fields)
     return ',';
-  // The commas are decimal marks where each field between blanks that holds one is a number, as
+  // The commas are radix characters where each field between blanks that holds one is a number, as
   // in 0,25 100; not in a date and a time such as 2026-12-09 08:00:00,57.
   for (std::string_view rest = line; rest.data() != nullptr;) {
-    const std::string_view text = take_field(&rest, blanks).text;
-    if (text.find(',') != std::string_view::npos && std::isnan(read_number(text, comma_mark).as[1]))
+    const std::string_view text = next_field(&rest, blanks).text;
+    if (text.find(',') != std::string_view::npos &&
+        std::isnan(read_number(text, radix_comma).as[radix_comma]))
       return ',';
   }
   return blanks;
 }
 
-field take_field(std::string_view *rest, char separator) {
+field next_field(std::string_view *rest, char separator) {
   const char *p = rest->data();
   const char *const end = p + rest->size();
   while (p < end && is_blank(*p))
@@ -96,7 +97,7 @@ int split_line(std::string_view line, char separator, const int want[2], std::st
   const int last = std::max(want[0], want[1]);
   int fields = 0;
   for (std::string_view rest = line; rest.data() != nullptr && fields < last;) {
-    const field f = take_field(&rest, separator);
+    const field f = next_field(&rest, separator);
     ++fields;
     for (int axis = 0; axis < 2; ++axis)
       if (want[axis] == fields)

@@ -9,7 +9,7 @@ inline constexpr char blanks = ' ';
 
 // The separator that a line uses outside double quotes: a semicolon, else a tab, else a comma,
 // unless every comma stands between two digits of a number in a line whose fields are separated by
-// blanks, where it is a decimal mark; otherwise blanks.
+// blanks, where it is the radix; otherwise blanks.
 char separator_of(std::string_view line);
 
 // A field: its text, without the blanks around it and inside its quotes, if it has them.
@@ -18,9 +18,9 @@ struct field {
   bool quoted;
 };
 
-// Takes the field at the start of rest, and leaves rest after it and its separator; rest.data()
-// is null after the last field.
-field take_field(std::string_view *rest, char separator);
+// The field at the start of rest; rest is left after it and its separator, and rest.data() is
+// null after the last field.
+field next_field(std::string_view *rest, char separator);
 
 // Finds the fields of a line; want[i] is a field's number from 1 and gets its text, or stays
 // empty. Returns how many fields the line has, counting no further than the largest wanted.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -140,20 +139,15 @@ line_status next_line(line_source *src, std::string_view *line) {
   return line_read;
 }
 
-bool fill_lines(line_source *src, int signal_fd) {
+void fill_lines(line_source *src) {
   std::memmove(src->buf.get(), src->buf.get() + src->start, src->end - src->start);
   src->end -= src->start;
   src->searched -= src->start;
   src->start = 0;
-  if (signal_fd >= 0) {
-    pollfd p[] = {{signal_fd, POLLIN, 0}, {src->fd, POLLIN, 0}};
-    const int ready = poll(p, 2, -1);
-    if ((ready < 0 && errno == EINTR) || (ready > 0 && (p[0].revents & POLLIN) != 0))
-      return false;
-  }
   const ssize_t n = read_some(src);
-  if (n < 0 && errno == EINTR)
-    return true;
+  // An input that another process made not to block can still have nothing at times.
+  if (n < 0 && errno == EAGAIN)
+    return;
   if (n <= 0) {
     src->at_end = true;
     src->error = n < 0 ? errno : 0;
@@ -163,7 +157,7 @@ bool fill_lines(line_source *src, int signal_fd) {
       put_utf8(replacement, &out);
       src->end = static_cast<std::size_t>(out - src->buf.get());
     }
-    return true;
+    return;
   }
   if (!src->utf16)
     src->end += static_cast<std::size_t>(n);
@@ -171,5 +165,4 @@ bool fill_lines(line_source *src, int signal_fd) {
   if (!src->begun && src->end >= 2 && src->line == 0)
     look_for_utf16(src);
   src->begun = src->begun || src->end >= 2 || src->line > 0;
-  return true;
 }

@@ -24,7 +24,7 @@ std::size_t utf16_to_utf8(utf16_state *s, const unsigned char *in, std::size_t n
 enum line_status : std::uint8_t {
   line_read,     // a line, without its line break
   line_too_long, // a line longer than the bound, passed over
-  line_wanted,   // the input holds no whole line yet: fill_lines reads more
+  line_wanted,   // what was read holds no whole line yet: fill_lines reads more
   line_end,      // the input has ended
   line_failed,   // reading failed
 };
@@ -52,6 +52,6 @@ void open_lines(line_source *src, int fd);
 // mark at the start of the input taken off.
 line_status next_line(line_source *src, std::string_view *line);
 
-// Reads what the input has, once it or the signal descriptor, if not -1, is ready; returns false,
-// having read nothing, where a signal is pending.
-bool fill_lines(line_source *src, int signal_fd);
+// Reads what the input has, once poll has said it is ready: at most one read, so that a pipe is
+// never waited on for more than it holds.
+void fill_lines(line_source *src);

@@ -1,5 +1,6 @@
 #include "instant.h"
 
+#include "number.h"
 #include "text.h"
 
 #include <algorithm>
@@ -13,8 +14,7 @@
 
 namespace {
 
-constexpr double no_time = std::numeric_limits<double>::quiet_NaN();
-constexpr long day = 86400;
+constexpr long day = seconds_per_day;
 
 // Days from 1970-01-01 to the date of the proleptic Gregorian calendar, and back.
 long days_from_civil(long y, long m, long d) {
@@ -66,7 +66,7 @@ bool digits(scan *s, int min, int max, long *out) {
   return n >= min;
 }
 
-bool take(scan *s, char c) {
+bool skip(scan *s, char c) {
   if (s->p == s->end || *s->p != c)
     return false;
   ++s->p;
@@ -89,9 +89,9 @@ bool read_clock(scan *s, int hour_digits, bool twelve_hour, clock_reading *c) {
   long h = 0;
   long m = 0;
   long sec = 0;
-  if (!digits(s, hour_digits, 2, &h) || !take(s, ':') || !digits(s, 2, 2, &m))
+  if (!digits(s, hour_digits, 2, &h) || !skip(s, ':') || !digits(s, 2, 2, &m))
     return false;
-  if (take(s, ':') && !digits(s, 2, 2, &sec))
+  if (skip(s, ':') && !digits(s, 2, 2, &sec))
     return false;
   if (s->p + 1 < s->end && (*s->p == '.' || *s->p == ',') && is_digit(s->p[1])) {
     ++s->p;
@@ -104,7 +104,7 @@ bool read_clock(scan *s, int hour_digits, bool twelve_hour, clock_reading *c) {
     }
   }
   scan meridiem = *s;
-  take(&meridiem, ' ');
+  skip(&meridiem, ' ');
   if (twelve_hour && meridiem.end - meridiem.p >= 2 && (meridiem.p[1] | 0x20) == 'm' &&
       ((meridiem.p[0] | 0x20) == 'a' || (meridiem.p[0] | 0x20) == 'p')) {
     if (h < 1 || h > 12)
@@ -122,7 +122,7 @@ bool read_clock(scan *s, int hour_digits, bool twelve_hour, clock_reading *c) {
 
 // Reads a zone: Z, or an offset from UTC of hours, with minutes after a colon or without one.
 bool read_zone(scan *s, int *zone) {
-  if (take(s, 'Z') || take(s, 'z')) {
+  if (skip(s, 'Z') || skip(s, 'z')) {
     *zone = 0;
     return true;
   }
@@ -133,7 +133,7 @@ bool read_zone(scan *s, int *zone) {
   long m = 0;
   if (!digits(s, 2, 2, &h) || h > 23)
     return false;
-  const bool colon = take(s, ':');
+  const bool colon = skip(s, ':');
   if ((colon || s->p < s->end) && (!digits(s, 2, 2, &m) || m > 59))
     return false;
   *zone = sign * static_cast<int>(h * 3600 + m * 60);
@@ -145,40 +145,40 @@ bool read_iso(scan *s, clock_reading *c, int *zone) {
   long y = 0;
   long m = 0;
   long d = 0;
-  if (!digits(s, 4, 4, &y) || !take(s, '-') || !digits(s, 2, 2, &m) || !take(s, '-') ||
+  if (!digits(s, 4, 4, &y) || !skip(s, '-') || !digits(s, 2, 2, &m) || !skip(s, '-') ||
       !digits(s, 2, 2, &d) || !is_date(y, m, d))
     return false;
   c->whole = days_from_civil(y, m, d) * day;
   if (s->p == s->end)
     return true;
-  if (!take(s, 'T') && !take(s, 't') && !take(s, ' ') && !take(s, '-'))
+  if (!skip(s, 'T') && !skip(s, 't') && !skip(s, ' ') && !skip(s, '-'))
     return false;
   return read_clock(s, 2, false, c) && read_zone(s, zone);
 }
 
 // A date of three numbers between two separators, the year first or last, and a time after a
-// blank where there is one. first and second get the first two numbers where the year is last.
-bool read_spreadsheet_date(scan *s, time_form form, int order, clock_reading *c, int *shown) {
+// blank where there is one. told gets the order that a number over 12 tells, in a slashed date.
+bool read_spreadsheet_date(scan *s, time_form form, int order, clock_reading *c, int *told) {
   const char mark = form == dotted_form ? '.' : '/';
   long a = 0;
   long b = 0;
   long y = 0;
   const bool year_first = form == year_first_form;
-  if (!digits(s, year_first ? 4 : 1, year_first ? 4 : 2, year_first ? &y : &a) || !take(s, mark) ||
-      !digits(s, 1, 2, year_first ? &a : &b) || !take(s, mark) ||
+  if (!digits(s, year_first ? 4 : 1, year_first ? 4 : 2, year_first ? &y : &a) || !skip(s, mark) ||
+      !digits(s, 1, 2, year_first ? &a : &b) || !skip(s, mark) ||
       !digits(s, year_first ? 1 : 4, year_first ? 2 : 4, year_first ? &b : &y))
     return false;
-  // A number over 12 cannot be a month: it shows which comes first.
-  *shown = form != slashed_form ? -1 : a > 12 ? day_first : b > 12 ? month_first : -1;
+  // A number over 12 cannot be a month: it tells which comes first.
+  *told = form != slashed_form ? -1 : a > 12 ? day_first : b > 12 ? month_first : -1;
   const bool day_is_first = form == dotted_form || (form == slashed_form && order == day_first);
   long month = year_first || !day_is_first ? a : b;
   long date = year_first || !day_is_first ? b : a;
-  if (form == slashed_form && order < 0 && *shown == day_first)
+  if (form == slashed_form && order < 0 && *told == day_first)
     std::swap(month, date);
   if (!is_date(y, month, date))
     return false;
   c->whole = days_from_civil(y, month, date) * day;
-  return s->p == s->end || (take(s, ' ') && read_clock(s, 1, form == slashed_form, c));
+  return s->p == s->end || (skip(s, ' ') && read_clock(s, 1, form == slashed_form, c));
 }
 
 // Reads the value with a strptime(3) format, where the format reads all of it.
@@ -240,7 +240,7 @@ std::size_t write_clock(char *text, std::size_t room, double clock, const char *
 time_reading read_time(std::string_view value, time_form form, int order, const char *format) {
   scan s{value.data(), value.data() + value.size()};
   clock_reading c{0, 0, 0};
-  time_reading r{no_time, -1, no_zone};
+  time_reading r{no_value, -1, no_zone};
   bool read = false;
   if (form == iso_form)
     read = read_iso(&s, &c, &r.zone);

@@ -20,6 +20,9 @@ enum time_form : std::uint8_t {
 inline constexpr int month_first = 0;
 inline constexpr int day_first = 1;
 
+// Seconds in a day, as a clock without leap seconds counts them.
+inline constexpr long seconds_per_day = 86400;
+
 // Where a value names no zone.
 inline constexpr int no_zone = -(1 << 30);
 

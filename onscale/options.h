@@ -18,7 +18,7 @@ struct options {
   double range[2][2] = {};                // as lowest and highest
   time_form range_form[2] = {};           // and the form of the times it is written in, if it is
   const char *time_format = nullptr;      // -t: a strptime(3) format of dates and times
-  int mark = -1;                          // -d: the decimal mark given, or -1
+  int radix = -1;                         // -d: the radix character given, or -1
   char separator = 0;                     // -s: the separator given, or 0
 };
 

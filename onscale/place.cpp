@@ -4,11 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <curses.h>
-#include <fcntl.h>
 #include <numbers>
-#include <term.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,24 +24,8 @@ double fraction(double v, double lo, double hi) {
 
 } // namespace
 
-screen_size size_screen() {
-  // Curses works the size out as it starts, from the controlling terminal, which neither standard
-  // input nor standard output need be, and from LINES and COLUMNS; a terminal type it does not
-  // know, which trackplot turns down, leaves the size to those alone.
-  const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
-  const int fd = tty >= 0 ? tty : STDERR_FILENO;
-  int found = 0;
-  screen_size size{24, 80};
-  if (setupterm(nullptr, fd, &found) == OK || setupterm("dumb", fd, &found) == OK) {
-    size = {LINES, COLS};
-    del_curterm(cur_term);
-  }
-  if (tty >= 0)
-    close(tty);
-  return size;
-}
-
-frame frame_for(const double lo[2], const double hi[2], screen_size screen, bool equal, bool map) {
+frame frame_between(const double lo[2], const double hi[2], screen_size screen, bool equal,
+                    bool map) {
   frame f{{lo[0], lo[1]}, {hi[0], hi[1]}, {1, 1}, {top_of(screen.cols), top_of(screen.rows)}};
   if (!equal)
     return f;

@@ -1,15 +1,11 @@
 // Where values land on trackplot's scale, for the screen it draws on.
 #pragma once
 
-// The screen's size, as trackplot takes it.
+// A screen's size, in cells.
 struct screen_size {
   int rows;
   int cols;
 };
-
-// Takes the screen's size as trackplot takes it: the terminal's, or LINES and COLUMNS where they
-// are numbers, and 80x24 where neither says.
-screen_size size_screen();
 
 // How values are placed on each axis, x then y: the values that land on its first and last sample
 // that shows, before the data is centred, the part of the axis that the data takes, centred on it,
@@ -24,7 +20,8 @@ struct frame {
 // Places values from lo to hi on the screen: over all of each axis, unless a unit is to be as long
 // across as down (equal), where the data is centred on the axis it does not fill; on a map, a unit
 // of longitude is a unit of latitude shortened by the cosine of the middle latitude.
-frame frame_for(const double lo[2], const double hi[2], screen_size screen, bool equal, bool map);
+frame frame_between(const double lo[2], const double hi[2], screen_size screen, bool equal,
+                    bool map);
 
 // Where a value falls on the scale of the axis; y is turned over, so that larger values are
 // higher up.

@@ -39,9 +39,11 @@ done
 [ "$(cat plain.csv | "$onscale" - 3 2)" = "$want" ] || fail "plain.csv through a pipe"
 "$onscale" --help | tr '\n' ' ' | grep -q "^usage: onscale .*; 0 is the line's" || fail "--help"
 "$onscale" -q 2>&1 | sed -n 2p | grep -q '^usage: onscale' || fail "no usage after a usage error"
+# -p to a file writes the picture there as text, 24 lines of 80 columns at most, with no escape.
 "$onscale" -p plain.csv 3 2 >out 2>err
-[ $? -eq 1 ] && grep -qx 'onscale: -p draws on a terminal, and standard output is none' err ||
-  fail "-p without a terminal: $(cat err)"
+[ $? -eq 0 ] && [ "$(wc -l <out)" -eq 24 ] && [ "$(grep -c '\*' out)" -eq 5 ] &&
+  ! grep -q "$(printf '\033')" out && [ "$(awk '{ if (length > n) n = length } END { print n }' out)" -le 80 ] ||
+  fail "-p without a terminal: $(cat out err)"
 # Each row: the input, as printf's %b writes it, into a file named "in"; the arguments; the pairs
 # written, on one line; what standard error says after "onscale: in, columns X and Y: "; the status.
 while IFS='|' read -r input args pairs message status; do
@@ -106,7 +108,7 @@ t,temp_c\n2026-12-09T00:00:00Z,5\n2026-12-09T01:00:00Z,6\n2026-12-09T05:00:00Z,7
 ele,t\n1,08:00\n5,10:00\n3,09:00\n|in t ele|0 4079 4079 0 2039 2040 ||0
 23:00 0\n01:00 1\n|-x 22:00..02:00 -y 0:1 in|1019 4079 3059 0 ||0
 123,456.5;1\n2;2\n|in|4079 4079 0 0 ||0
-01/02/2026 1\n02/02/2026 2\n13/02/2026 3\n|in|0 4079 339 2040 4079 0 ||0
+01/02/2026 1\n02/02/2026 2\n13/02/2026 3\n|in|0 4079 339 2040 4079 0 |the dates of column 1 are read day first, as line 3 tells: 13/02/2026|0
 01/02/2026 1\n02/02/2026 2\n|in|0 4079 4079 0 |no date of column 1 has a day over 12, and the month is taken first (-t %d/%m/%Y takes the day)|0
 2026-12-09,1\n|-m in||-m takes numbers, and column 1 holds dates or times|1
 2026-12-09T08:00 1\n|-x 08:00..18:00 -y 0:1 in||the range of -x is not written as column 1 writes its values|1

@@ -70,15 +70,12 @@ TEST(onscale, numbers_read_with_each_decimal_mark_in_one_pass) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.field);
     const reading both = read_number(c.field, -1);
-    EXPECT_THAT(both.as[dot_mark], NanSensitiveDoubleEq(c.dot));
-    EXPECT_THAT(both.as[comma_mark], NanSensitiveDoubleEq(c.comma));
-    EXPECT_EQ(mark_shown(both), std::isnan(c.dot) == std::isnan(c.comma) ? -1
-                                : std::isnan(c.dot)                      ? comma_mark
-                                                                         : dot_mark);
-    const reading with_dot = read_number(c.field, dot_mark);
-    EXPECT_THAT(with_dot.as[dot_mark], NanSensitiveDoubleEq(c.dot));
-    EXPECT_TRUE(std::isnan(with_dot.as[comma_mark]));
-    EXPECT_THAT(read_number(c.field, comma_mark).as[comma_mark], NanSensitiveDoubleEq(c.comma));
+    EXPECT_THAT(both.as[radix_dot], NanSensitiveDoubleEq(c.dot));
+    EXPECT_THAT(both.as[radix_comma], NanSensitiveDoubleEq(c.comma));
+    const reading with_dot = read_number(c.field, radix_dot);
+    EXPECT_THAT(with_dot.as[radix_dot], NanSensitiveDoubleEq(c.dot));
+    EXPECT_TRUE(std::isnan(with_dot.as[radix_comma]));
+    EXPECT_THAT(read_number(c.field, radix_comma).as[radix_comma], NanSensitiveDoubleEq(c.comma));
   }
 }
 
@@ -133,18 +130,18 @@ TEST(onscale, fields_are_split_unquoted_and_counted) {
     EXPECT_EQ(text[1], c.second);
   }
   std::string_view rest = "\"a\"\"b\",c";
-  EXPECT_EQ(unquoted(take_field(&rest, ',')), "a\"b");
-  EXPECT_EQ(unquoted(take_field(&rest, ',')), "c");
+  EXPECT_EQ(unquoted(next_field(&rest, ',')), "a\"b");
+  EXPECT_EQ(unquoted(next_field(&rest, ',')), "c");
   EXPECT_EQ(rest.data(), nullptr);
 }
 
-// A line read with both marks: the one it shows, whether the mark decides what it comes to, and
-// what it comes to with each.
-TEST(onscale, a_line_shows_the_mark_or_waits_for_it) {
+// A line read with both radix characters: the one it tells, whether the radix decides what it
+// comes to, and what it comes to with each.
+TEST(onscale, a_line_tells_the_radix_or_waits_for_it) {
   const struct {
     const char *line;
     const char *ranges; // "x" or "y" or "xy": -x 0:10, -y 0:10; "m" for a map
-    int shows;
+    int radix;
     bool depends;
     outcome dot;
     outcome comma;
@@ -152,15 +149,15 @@ TEST(onscale, a_line_shows_the_mark_or_waits_for_it) {
       {"1 2", "", -1, false, {{1, 2}, no_fault, 0}, {{1, 2}, no_fault, 0}},
       {"2.500 1", "", -1, true, {{2.5, 1}, no_fault, 0}, {{2500, 1}, no_fault, 0}},
       {"2.500 1", "x", -1, false, {{2.5, 1}, no_fault, 0}, {{2.5, 1}, no_fault, 0}},
-      {"1 2,5", "", comma_mark, true, {{1, nan}, not_a_number, 1}, {{1, 2.5}, no_fault, 0}},
-      {"1.5 2", "", dot_mark, true, {{1.5, 2}, no_fault, 0}, {{nan, 2}, not_a_number, 0}},
+      {"1 2,5", "", radix_comma, true, {{1, nan}, not_a_number, 1}, {{1, 2.5}, no_fault, 0}},
+      {"1.5 2", "", radix_dot, true, {{1.5, 2}, no_fault, 0}, {{nan, 2}, not_a_number, 0}},
       {"x 2.500", "", -1, false, {{nan, 2.5}, not_a_number, 0}, {{nan, 2500}, not_a_number, 0}},
       {"1", "", -1, false, {{1, nan}, too_few_fields, 1}, {{1, nan}, too_few_fields, 1}},
       {"1e999 1", "", -1, false, {{inf, 1}, not_finite, 0}, {{inf, 1}, not_finite, 0}},
       {"11 5", "xy", -1, false, {{11, 5}, out_of_range, 0}, {{11, 5}, out_of_range, 0}},
       {"5 -1", "y", -1, false, {{5, -1}, out_of_range, 1}, {{5, -1}, out_of_range, 1}},
       {"10 0", "xy", -1, false, {{10, 0}, no_fault, 0}, {{10, 0}, no_fault, 0}},
-      {"5 90.5", "m", dot_mark, true, {{5, 90.5}, not_a_latitude, 1}, {{5, nan}, not_a_number, 1}},
+      {"5 90.5", "m", radix_dot, true, {{5, 90.5}, not_a_latitude, 1}, {{5, nan}, not_a_number, 1}},
       {"5 -90", "m", -1, false, {{5, -90}, no_fault, 0}, {{5, -90}, no_fault, 0}},
   };
   for (const auto &c : cases) {
@@ -176,16 +173,17 @@ TEST(onscale, a_line_shows_the_mark_or_waits_for_it) {
     line_format format{blanks, {1, 2}, {}};
     const data_line d = read_data_line(c.line, 7, 3, &format, -1, opt);
     EXPECT_EQ(d.line, 7);
-    EXPECT_EQ(d.shows, c.shows);
-    EXPECT_EQ(depends_on_mark(d), c.depends);
+    EXPECT_EQ(d.radix, c.radix);
+    EXPECT_EQ(depends_on_radix(d, format, opt), c.depends);
     for (int m = 0; m < 2; ++m) {
-      const outcome &want = m == dot_mark ? c.dot : c.comma;
-      EXPECT_EQ(d.with[m].why, want.why) << "mark " << m;
+      const outcome &want = m == radix_dot ? c.dot : c.comma;
+      const outcome got = outcome_of(d, m, format, opt);
+      EXPECT_EQ(got.why, want.why) << "radix " << m;
       if (want.why != no_fault) {
-        EXPECT_EQ(d.with[m].axis, want.axis) << "mark " << m;
+        EXPECT_EQ(got.axis, want.axis) << "radix " << m;
       }
       for (int axis = 0; axis < 2; ++axis)
-        EXPECT_THAT(d.with[m].v[axis], NanSensitiveDoubleEq(want.v[axis])) << "mark " << m;
+        EXPECT_THAT(got.v[axis], NanSensitiveDoubleEq(want.v[axis])) << "radix " << m;
     }
   }
 }
@@ -193,9 +191,10 @@ TEST(onscale, a_line_shows_the_mark_or_waits_for_it) {
 TEST(onscale, the_line_number_stands_for_column_0_and_a_header_holds_no_number) {
   const options opt;
   line_format format{',', {0, 2}, {}};
-  const data_line d = read_data_line("x,5", 9, 4, &format, dot_mark, opt);
-  EXPECT_EQ(d.with[dot_mark].v[0], 4);
-  EXPECT_EQ(d.with[dot_mark].v[1], 5);
+  const outcome o =
+      outcome_of(read_data_line("x,5", 9, 4, &format, radix_dot, opt), radix_dot, format, opt);
+  EXPECT_EQ(o.v[0], 4);
+  EXPECT_EQ(o.v[1], 5);
   const struct {
     const char *line;
     int column[2];
@@ -322,10 +321,11 @@ TEST(onscale, a_column_of_times_goes_on_past_midnight) {
   long index = 0;
   for (const auto &l : lines) {
     SCOPED_TRACE(l.line);
-    const data_line d = read_data_line(l.line, index + 1, index + 1, &format, dot_mark, opt);
+    const data_line d = read_data_line(l.line, index + 1, index + 1, &format, radix_dot, opt);
     ++index;
-    EXPECT_THAT(d.with[dot_mark].v[0], NanSensitiveDoubleEq(l.x));
-    EXPECT_EQ(d.with[dot_mark].why, l.why);
+    const outcome o = outcome_of(d, radix_dot, format, opt);
+    EXPECT_THAT(o.v[0], NanSensitiveDoubleEq(l.x));
+    EXPECT_EQ(o.why, l.why);
   }
   EXPECT_EQ(format.kind[0].form, time_of_day_form);
   EXPECT_EQ(format.kind[1].form, no_time_form);
@@ -336,7 +336,7 @@ TEST(onscale, a_column_of_times_goes_on_past_midnight) {
 TEST(onscale, values_are_placed_on_the_screen_and_the_edges_read_back) {
   const double lo[2] = {0, 0};
   const double hi[2] = {10, 10};
-  const frame whole = frame_for(lo, hi, {24, 80}, false, false);
+  const frame whole = frame_between(lo, hi, {24, 80}, false, false);
   const struct { // NOLINT(clang-analyzer-optin.performance.Padding): in the order a case reads
     int axis;
     double v;
@@ -347,7 +347,7 @@ TEST(onscale, values_are_placed_on_the_screen_and_the_edges_read_back) {
     EXPECT_EQ(place(whole, c.axis, c.v), c.sample) << c.axis << ": " << c.v;
   // A unit as long across as down: 10 by 10 on 80x24, whose cells are twice as high as wide, takes
   // 48 of the 80 columns, centred.
-  const frame equal = frame_for(lo, hi, {24, 80}, true, false);
+  const frame equal = frame_between(lo, hi, {24, 80}, true, false);
   EXPECT_DOUBLE_EQ(equal.part[0], 0.6);
   EXPECT_DOUBLE_EQ(equal.part[1], 1);
   EXPECT_DOUBLE_EQ(value_at_edge(equal, 0, false), -10.0 / 3);
@@ -357,8 +357,8 @@ TEST(onscale, values_are_placed_on_the_screen_and_the_edges_read_back) {
   // On a map at 60 degrees, a degree of longitude is half as long as one of latitude.
   const double map_lo[2] = {0, 55};
   const double map_hi[2] = {10, 65};
-  EXPECT_DOUBLE_EQ(frame_for(map_lo, map_hi, {24, 80}, true, true).part[0], 0.3);
-  EXPECT_EQ(frame_for(lo, hi, {24, 5000}, false, false).top[0], 4095);
+  EXPECT_DOUBLE_EQ(frame_between(map_lo, map_hi, {24, 80}, true, true).part[0], 0.3);
+  EXPECT_EQ(frame_between(lo, hi, {24, 5000}, false, false).top[0], 4095);
 }
 
 TEST(onscale, utf16_becomes_utf8_whatever_the_reads_cut) {
