@@ -37,10 +37,11 @@ fuzz:
 
 # Formatting of every source, and static analysis of every source but the fuzz target, which only
 # clang builds; any finding fails.
-LINT_SOURCES := common/*.cpp plotter/*.cpp screen/*.cpp onscale/*.cpp bench/*.cpp $(filter-out %/fuzz_reader.cpp,$(wildcard tests/*.cpp))
+LINT_SOURCES := common/*.cpp plotter/*.cpp screen/*.cpp onscale/*.cpp bench/*.cpp tests/helpers/*.cpp \
+  $(filter-out %/fuzz_reader.cpp,$(wildcard tests/*.cpp))
 lint: dev
 	$(MAKE) deps PACKAGES="clang-tidy cppcheck clang-format"
-	clang-format --dry-run -Werror common/* plotter/* screen/* onscale/* tests/*.cpp tests/*.h bench/*.cpp
+	clang-format --dry-run -Werror common/* plotter/* screen/* onscale/* tests/*.cpp tests/*.h tests/helpers/*.cpp bench/*.cpp
 	clang-tidy -p build/dev --quiet $(LINT_SOURCES)
 	cppcheck --enable=warning,style,performance,portability --std=c++20 --library=googletest \
 	  --error-exitcode=1 --inline-suppr --quiet --suppressions-list=.cppcheck-suppressions \

@@ -26,10 +26,12 @@ int open_signal_fd(const int *signals, std::size_t n, sigset_t *blocked, sigset_
   return signalfd(-1, blocked, SFD_NONBLOCK | SFD_CLOEXEC);
 }
 
-int next_signal(int fd) {
+int next_signal(int fd, bool *from_terminal) {
   signalfd_siginfo info{};
   if (read(fd, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
     return 0;
+  if (from_terminal != nullptr)
+    *from_terminal = info.ssi_code == SI_KERNEL;
   return static_cast<int>(info.ssi_signo);
 }
 

@@ -12,8 +12,10 @@
 // and closes on exec, or -1 with errno set.
 int open_signal_fd(const int *signals, std::size_t n, sigset_t *blocked, sigset_t *before);
 
-// Takes the next pending signal off the descriptor; 0 where none is pending.
-int next_signal(int fd);
+// Takes the next pending signal off the descriptor; 0 where none is pending. Where from_terminal
+// is not null, it tells whether the terminal sent the signal, for a key such as Ctrl-C or a
+// resize, to its whole foreground process group, or a process sent it, to whomever it chose.
+int next_signal(int fd, bool *from_terminal = nullptr);
 
 // Whether a signal is pending on the descriptor, asked without taking it.
 bool signal_pending(int fd);

@@ -10,9 +10,11 @@ namespace {
 // Stops onscale with trackplot, for a Ctrl-Z: trackplot hands the terminal back and stops first,
 // continued where something else had stopped it, so that the shell, which waits for onscale, takes
 // the terminal back only once trackplot has handed it back. Both go on together.
-void stop_together(run *r) {
+void stop_together(run *r, bool from_terminal) {
   drawing *d = &r->draw;
-  if (d->pid > 0 && !d->ended)
+  // A Ctrl-Z reaches trackplot from the terminal; passed on as well, it would stop it again after
+  // fg.
+  if (d->pid > 0 && !d->ended && (!from_terminal || d->stopped))
     pass_to_drawing(d, SIGTSTP);
   while (d->pid > 0 && !d->ended && !d->stopped && r->ending == 0) {
     pollfd p{r->signal_fd, POLLIN, 0};
@@ -45,11 +47,11 @@ void follow_size(run *r) {
 
 // Answers a signal taken: trackplot's change, a Ctrl-Z, a resize; or notes the first that ends the
 // run. A reader of the pairs gone is trackplot's end, where it draws them.
-void answer_signal(run *r, int sig) {
+void answer_signal(run *r, int sig, bool from_terminal) {
   if (sig == SIGCHLD)
     hear_drawing(&r->draw);
   else if (sig == SIGTSTP)
-    stop_together(r);
+    stop_together(r, from_terminal);
   else if (sig == SIGWINCH)
     follow_size(r);
   else if (r->ending == 0 && (sig != SIGPIPE || !r->plan.draws))
@@ -59,8 +61,10 @@ void answer_signal(run *r, int sig) {
 } // namespace
 
 void answer_signals(run *r) {
-  for (int sig = next_signal(r->signal_fd); sig != 0; sig = next_signal(r->signal_fd))
-    answer_signal(r, sig);
+  bool from_terminal = false;
+  for (int sig = next_signal(r->signal_fd, &from_terminal); sig != 0;
+       sig = next_signal(r->signal_fd, &from_terminal))
+    answer_signal(r, sig, from_terminal);
   // trackplot ends by itself only for a fault, or by a signal that the run hears too.
   if (r->plan.draws && r->draw.pid > 0 && r->draw.ended && !r->redraw && r->stop == run_done)
     r->stop = run_drawing_end;
@@ -78,11 +82,13 @@ void end_drawing(run *r) {
   while (d->pid > 0 && !d->ended) {
     pollfd p{r->signal_fd, POLLIN, 0};
     poll(&p, 1, -1);
-    for (int sig = next_signal(r->signal_fd); sig != 0; sig = next_signal(r->signal_fd)) {
+    bool from_terminal = false;
+    for (int sig = next_signal(r->signal_fd, &from_terminal); sig != 0;
+         sig = next_signal(r->signal_fd, &from_terminal)) {
       if (sig == SIGCHLD)
         hear_drawing(d);
       else if (sig == SIGTSTP)
-        stop_together(r);
+        stop_together(r, from_terminal);
       else if (sig != SIGWINCH && sig != SIGPIPE && (r->ending == 0 || r->ending == sig))
         pass_to_drawing(d, r->ending = sig);
     }

@@ -1,5 +1,6 @@
 #include "terminal.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>

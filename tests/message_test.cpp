@@ -1,8 +1,11 @@
 #include "terminal.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
+
+using testing::ElementsAreArray;
 
 struct span {
   int row;
@@ -86,7 +89,7 @@ TEST_P(message_test, shows_the_message_and_leaves_the_rest_as_it_was) {
   for (const span &s : c.shown)
     want.at(static_cast<std::size_t>(s.row))
         .replace(static_cast<std::size_t>(s.col), s.text.size(), s.text);
-  EXPECT_THAT(term.lines(), screen_is(want));
+  EXPECT_THAT(term.lines(), ElementsAreArray(want));
   for (int row = 0; row < c.rows; ++row)
     for (int col = 0; col < c.cols; ++col) {
       const VTermScreenCell cell = term.cell(row, col);

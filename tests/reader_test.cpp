@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <pthread.h>
 #include <pty.h>
 #include <string>
@@ -17,6 +19,33 @@
 #include <vector>
 
 namespace {
+
+void on_signal(int) {}
+
+// Interrupts the reading on this thread where it has not ended within ten seconds, so that a
+// reader that waits for more input than it needs fails its test, with the rest of the tests going
+// on, instead of holding them up for good: a signal with a handler makes a wait return.
+struct deadline {
+  std::promise<void> over;
+  std::thread watch;
+  deadline() {
+    struct sigaction act = {};
+    act.sa_handler = on_signal;
+    sigaction(SIGUSR2, &act, nullptr);
+    watch = std::thread([ended = over.get_future(), reader = pthread_self()] {
+      if (ended.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+        return;
+      ADD_FAILURE() << "the reader waited for more than it needed";
+      pthread_kill(reader, SIGUSR2);
+    });
+  }
+  ~deadline() {
+    over.set_value();
+    watch.join();
+  }
+  deadline(const deadline &) = delete;
+  deadline &operator=(const deadline &) = delete;
+};
 
 // Where the reader's input comes from.
 enum source : std::uint8_t {
@@ -66,7 +95,6 @@ outcome read_from(source from, const std::string &input, bool byte_by_byte) {
     const std::string eof = !input.empty() && input.back() != '\n' ? "\x04\x04" : "\x04";
     EXPECT_EQ(write(fds[1], eof.data(), eof.size()), static_cast<ssize_t>(eof.size()));
   });
-  alarm(10);
   point_reader rd;
   // The run's reader lives on the stack: whatever its memory held, reading starts from nothing.
   std::memcpy(rd.buf, "7 7\n", 4);
@@ -74,9 +102,11 @@ outcome read_from(source from, const std::string &input, bool byte_by_byte) {
   outcome out;
   std::int32_t x = 0;
   std::int32_t y = 0;
-  while ((out.status = read_pair(&rd, &x, &y)) == read_ok)
-    out.pairs.emplace_back(x, y);
-  alarm(0);
+  {
+    const deadline bound;
+    while ((out.status = read_pair(&rd, &x, &y)) == read_ok)
+      out.pairs.emplace_back(x, y);
+  }
   // Reading may stop before the writer is done; the rest is drained so that it can finish.
   char sink[4096];
   while (from == pipe_closed && read(fds[0], sink, sizeof sink) > 0) {
@@ -241,21 +271,20 @@ TEST(reader, returns_a_pair_once_the_byte_after_it_arrives) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   ASSERT_EQ(write(fds[1], "10 20 3", 7), 7);
-  // The writer stays open: a reader that waits for more than it needs would hang here.
-  alarm(10);
+  // The writer stays open: a reader that waits for more than it needs would wait here.
   point_reader rd;
   open_reader(&rd, fds[0], -1);
   std::int32_t x = 0;
   std::int32_t y = 0;
-  EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
-  alarm(0);
+  {
+    const deadline bound;
+    EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
+  }
   EXPECT_EQ(x, 10);
   EXPECT_EQ(y, 20);
   close(fds[0]);
   close(fds[1]);
 }
-
-void on_signal(int) {}
 
 // A signal ends a read, whether it waits on a signal descriptor, the way the run holds its signals
 // back, or interrupts the wait through a handler that does not restart system calls. The reading
@@ -301,7 +330,7 @@ TEST(reader, a_signal_ends_a_read_which_then_goes_on_where_it_stopped) {
         usleep(50000);
         pthread_kill(reader, SIGUSR1);
       });
-    alarm(10);
+    const deadline bound;
     point_reader rd;
     open_reader(&rd, fds[0], signal_fd);
     std::int32_t x = 0;
@@ -321,7 +350,6 @@ TEST(reader, a_signal_ends_a_read_which_then_goes_on_where_it_stopped) {
     EXPECT_EQ(read_pair(&rd, &x, &y), read_ok);
     EXPECT_EQ(std::make_pair(x, y), std::make_pair(5, 6));
     EXPECT_EQ(read_pair(&rd, &x, &y), read_end);
-    alarm(0);
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (signal_fd >= 0)
       close(signal_fd);

@@ -1,11 +1,14 @@
 #include "terminal.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sys/wait.h>
 
 namespace {
+
+using testing::ElementsAreArray;
 
 struct plot_case {
   const char *name;
@@ -92,12 +95,12 @@ TEST_P(plot_test, draws_the_marks_then_blanks_the_screen_and_restores_the_termin
   term.feed(before_final_clear(r.out));
   EXPECT_TRUE(term.alt_active) << "the plot is drawn on the alternate screen";
   EXPECT_THAT(r.out, testing::HasSubstr("\x1b[?1h\x1b=")) << "function keys send single codes";
-  EXPECT_THAT(term.lines(), screen_is(picture(c.rows, c.cols, c.marks)));
+  EXPECT_THAT(term.lines(), ElementsAreArray(picture(c.rows, c.cols, c.marks)));
 
   term.feed(r.out.substr(before_final_clear(r.out).size()));
   EXPECT_TRUE(term.alt_entered);
   EXPECT_FALSE(term.alt_active);
-  EXPECT_THAT(term.lines(), screen_is(picture(c.rows, c.cols, {})));
+  EXPECT_THAT(term.lines(), ElementsAreArray(picture(c.rows, c.cols, {})));
 }
 
 INSTANTIATE_TEST_SUITE_P(cases, plot_test, testing::ValuesIn(plot_cases),
@@ -126,7 +129,8 @@ TEST(plot, huge_inputs_run_to_their_end) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80), screen_is(picture(24, 80, c.marks)));
+    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80),
+                ElementsAreArray(picture(24, 80, c.marks)));
   }
 }
 
@@ -163,7 +167,8 @@ TEST(plot, reads_a_producer_through_dev_stdin) {
     const run_result r = run_captured({"/bin/sh", "-c", pipeline}, 24, 80);
     EXPECT_EQ(shell_status(r.status), c.status);
     EXPECT_EQ(r.err, c.message.empty() ? "" : TRACKPLOT_PATH + (": /dev/stdin" + c.message));
-    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80), screen_is(picture(24, 80, c.marks)));
+    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80),
+                ElementsAreArray(picture(24, 80, c.marks)));
   }
 }
 
@@ -177,7 +182,8 @@ TEST(plot, the_path_defaults_to_car3_txt_and_further_arguments_are_ignored) {
     const run_result r = run_captured(trackplot(args), 24, 80, dir);
     SCOPED_TRACE(testing::PrintToString(args));
     EXPECT_EQ(r.status, 0);
-    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80), screen_is(picture(24, 80, {mark})));
+    EXPECT_THAT(screen_before_final_clear(r.out, 24, 80),
+                ElementsAreArray(picture(24, 80, {mark})));
   }
 }
 
@@ -218,7 +224,7 @@ TEST(plot, a_read_error_is_reported_and_the_terminal_restored) {
   term.feed(r.out);
   EXPECT_TRUE(term.alt_entered);
   EXPECT_FALSE(term.alt_active);
-  EXPECT_THAT(term.lines(), screen_is(picture(24, 80, {})));
+  EXPECT_THAT(term.lines(), ElementsAreArray(picture(24, 80, {})));
 }
 
 // A terminal that curses cannot drive is left untouched, and the message says why, showing the

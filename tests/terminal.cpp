@@ -299,7 +299,7 @@ int shell_status(int status) {
 }
 
 run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
-                        const std::string &cwd, const std::string &term) {
+                        const std::string &cwd, const std::string &term, const std::string &input) {
   int out[2];
   int err[2];
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
@@ -307,7 +307,7 @@ run_result run_captured(const std::vector<std::string> &argv, int rows, int cols
   std::vector<std::string> env{"LINES=" + std::to_string(rows), "COLUMNS=" + std::to_string(cols)};
   if (!term.empty())
     env.push_back("TERM=" + term);
-  const pid_t pid = spawn(argv, env, "/dev/null", out[1], err[1], cwd);
+  const pid_t pid = spawn(argv, env, input, out[1], err[1], cwd);
   close(out[1]);
   close(err[1]);
   run_result r{};
@@ -374,11 +374,11 @@ void wait_for(pty_run *run, int ms) {
   wait_until(run, over, ms + 1000);
 }
 
-bool shows(const emulator &term, const std::string &text) {
-  for (const std::string &line : term.lines())
-    if (line.find(text) != std::string::npos)
-      return true;
-  return false;
+std::vector<std::string> screen_once_shown(pty_run *run, const std::vector<std::string> &want,
+                                           int timeout_ms) {
+  wait_until(
+      run, [&] { return run->term.lines() == want; }, timeout_ms);
+  return run->term.lines();
 }
 
 int finish(pty_run *run, int timeout_ms) {

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <gmock/gmock.h>
 #include <string>
 #include <sys/types.h>
 #include <termios.h>
@@ -65,9 +64,10 @@ struct run_result {
 };
 
 // Runs a program with no controlling terminal, TERM, LINES and COLUMNS set, standard output and
-// error captured and standard input from /dev/null. An empty term leaves TERM unset.
+// error captured and standard input from the file input. An empty term leaves TERM unset.
 run_result run_captured(const std::vector<std::string> &argv, int rows, int cols,
-                        const std::string &cwd = "", const std::string &term = "xterm-256color");
+                        const std::string &cwd = "", const std::string &term = "xterm-256color",
+                        const std::string &input = "/dev/null");
 
 // trackplot and its arguments, argument zero being its path.
 std::vector<std::string> trackplot(const std::vector<std::string> &args);
@@ -99,9 +99,6 @@ bool wait_until(pty_run *run, const std::function<bool()> &done, int timeout_ms 
 // Reads the program's output for that long.
 void wait_for(pty_run *run, int ms);
 
-// Whether some line of the screen holds the text.
-bool shows(const emulator &term, const std::string &text);
-
 // Waits for the program to end, reading all it wrote; returns its waitpid status.
 int finish(pty_run *run, int timeout_ms = 10000);
 
@@ -115,13 +112,7 @@ struct process_info {
 };
 process_info process(pid_t pid);
 
-// A screen as the picture shows it; a mismatch names the first row that differs.
-inline auto screen_is(const std::vector<std::string> &want) {
-  return testing::ElementsAreArray(want);
-}
-
-// A program on a pseudo-terminal whose screen comes to show the picture before the time runs out.
-MATCHER_P(comes_to_show, want, "comes to show the screen wanted") {
-  wait_until(arg, [&] { return arg->term.lines() == want; });
-  return testing::ExplainMatchResult(screen_is(want), arg->term.lines(), result_listener);
-}
+// Reads the program's output until its screen shows want, or the time runs out; returns what the
+// screen shows then.
+std::vector<std::string> screen_once_shown(pty_run *run, const std::vector<std::string> &want,
+                                           int timeout_ms = 5000);
