@@ -1,16 +1,24 @@
 // onscale's reading and placing, on their own.
 #include "data.h"
+#include "drawing.h"
 #include "fields.h"
 #include "input.h"
 #include "number.h"
 #include "place.h"
+#include "text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <limits>
+#include <random>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -388,6 +396,117 @@ TEST(onscale, utf16_becomes_utf8_whatever_the_reads_cut) {
       }
       EXPECT_EQ(out, c.utf8) << (big_endian ? "big-endian" : "little-endian");
     }
+  }
+}
+
+// The shortcut for the commonest numbers gives what reading them byte by byte gives, for any radix.
+TEST(onscale, the_shortcut_for_plain_numbers_reads_as_the_whole_reader_does) {
+  std::minstd_rand gen(testing::UnitTest::GetInstance()->random_seed());
+  const std::string bytes = "0123456789012345678901234567890123456789.,-+ e";
+  for (int k = 0; k < 300000; ++k) {
+    std::string field(gen() % 20, ' ');
+    for (char &c : field)
+      c = bytes[gen() % (gen() % 4 == 0 ? bytes.size() : 10)];
+    for (const int radix_given : {-1, 0, 1}) {
+      const reading fast = read_number(field, radix_given);
+      const reading full = read_number_in_full(field, radix_given);
+      for (int r = 0; r < 2; ++r)
+        ASSERT_THAT(fast.as[r], NanSensitiveDoubleEq(full.as[r]))
+            << "'" << field << "' radix " << radix_given << " read with " << r;
+    }
+  }
+}
+
+// The lines of an input written into a file, as statuses and the text of those read.
+std::vector<std::pair<line_status, std::string>> lines_of(const std::string &input) {
+  FILE *file = std::tmpfile();
+  std::fwrite(input.data(), 1, input.size(), file);
+  std::fflush(file);
+  std::rewind(file);
+  line_source src;
+  open_lines(&src, fileno(file));
+  std::vector<std::pair<line_status, std::string>> lines;
+  for (;;) {
+    std::string_view line;
+    const line_status status = next_line(&src, &line);
+    if (status == line_wanted) {
+      fill_lines(&src);
+      continue;
+    }
+    lines.emplace_back(status, status == line_read ? std::string(line) : "");
+    // A reader that never comes to the end fails rather than runs on.
+    if (status == line_end || status == line_failed || lines.size() > 200000)
+      break;
+  }
+  std::fclose(file);
+  return lines;
+}
+
+TEST(onscale, lines_are_read_in_bounded_memory_however_they_end) {
+  std::string utf16 = "\xff\xfe";
+  for (int k = 0; k < 100000; ++k)
+    utf16 += std::string("1\0,\0002\0\n\0", 8);
+  const auto lines = lines_of(utf16);
+  ASSERT_EQ(lines.size(), 100001u) << "UTF-16 longer than one read";
+  EXPECT_EQ(lines[99999], std::make_pair(line_read, std::string("1,2")));
+  EXPECT_THAT(lines_of("1,2\n" + std::string(longest_line + 1, 'x')),
+              testing::ElementsAre(std::make_pair(line_read, std::string("1,2")),
+                                   std::make_pair(line_too_long, std::string()),
+                                   std::make_pair(line_end, std::string())))
+      << "a last line too long, without its line break";
+}
+
+// Pairs sent into a pipe that takes only part of them at a time come out once each, in order.
+TEST(onscale, pairs_go_out_once_each_however_little_the_pipe_takes) {
+  int fds[2];
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  fcntl(fds[1], F_SETPIPE_SZ, 4096);
+  pair_text out;
+  open_pair_text(&out, fds[1]);
+  std::string want;
+  std::string got;
+  for (int k = 0; k < 20000; ++k) {
+    want += std::to_string(k) + " " + std::to_string(4095 - k % 4096) + "\n";
+    if (put_pair(&out, k, 4095 - k % 4096) || k == 19999)
+      while (out.used > 0) {
+        ASSERT_TRUE(send_pairs(&out));
+        char buf[1000];
+        const ssize_t n = read(fds[0], buf, sizeof buf);
+        got.append(buf, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+      }
+  }
+  char buf[4096];
+  for (ssize_t n = 0; (n = read(fds[0], buf, sizeof buf)) > 0;)
+    got.append(buf, static_cast<std::size_t>(n));
+  close(fds[0]);
+  close(fds[1]);
+  EXPECT_EQ(got, want);
+}
+
+// Text from outside is shown as it is where it prints in a UTF-8 locale, and escaped where it is a
+// control or format character, a noncharacter, or bytes of no character.
+TEST(onscale, printable_characters_show_as_they_are_and_others_are_escaped) {
+  setenv("LC_ALL", "C.UTF-8", 1);
+  const struct {
+    std::string text;
+    std::string shown;
+  } cases[] = {
+      {"Temp (\u00b0C)", "Temp (\u00b0C)"},
+      {"\u00a0\u00a3\u00bf", "\u00a0\u00a3\u00bf"},
+      {"\u07ff\u0800\U00010000\u20ac", "\u07ff\u0800\U00010000\u20ac"},
+      {"\u0085", "\\xc2\\x85"},
+      {"\ufdd0\ufdef\ufdf0", "\\xef\\xb7\\x90\\xef\\xb7\\xaf\ufdf0"},
+      {"\u202e\ufffe", "\\xe2\\x80\\xae\\xef\\xbf\\xbe"},
+      {"\xc0\x80\x1b[2J", "\\xc0\\x80\\x1b[2J"},
+  };
+  for (const auto &c : cases) {
+    char *text = nullptr;
+    std::size_t size = 0;
+    FILE *out = open_memstream(&text, &size);
+    write_escaped(out, c.text.data(), c.text.size());
+    std::fclose(out);
+    EXPECT_EQ(std::string(text, size), c.shown);
+    std::free(text);
   }
 }
 

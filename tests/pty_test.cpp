@@ -801,6 +801,29 @@ TEST(pty, a_run_in_the_background) {
   }
 }
 
+// A run stopped by SIGSTOP and put in the background, with SIGCONT ignored so that it sees neither,
+// still holds the terminal as far as curses knows: when its input ends, it waits for the
+// foreground before it blanks the screen, and blanks it once fg gives it the terminal.
+TEST(pty, a_run_in_the_background_unawares_blanks_the_screen_only_in_the_foreground) {
+  pty_run run(24, 80);
+  int writer = -1;
+  const pid_t job = start_feed_job(&run, "unawares", "sh -c 'trap \"\" CONT; exec RUN'", &writer);
+  kill(job, SIGSTOP);
+  EXPECT_TRUE(
+      wait_until(&run, [&] { return Value(run.term.lines(), Contains(HasSubstr("Stopped"))); }));
+  send(run.master, "bg\n");
+  EXPECT_TRUE(wait_until(
+      &run, [&] { return Value(run.term.lines(), Contains(HasSubstr("&"))) && asleep(job); }));
+  const std::size_t written = run.log.size();
+  close(writer);
+  EXPECT_TRUE(wait_until(&run, [&] { return stopped(job); }));
+  EXPECT_EQ(run.log.find("\x1b[H\x1b[2J", written), std::string::npos)
+      << "the screen was blanked from the background";
+  send(run.master, "fg\n");
+  EXPECT_TRUE(wait_until(&run, [&] { return gone(job) || process(job).state == 'Z'; }));
+  EXPECT_NE(run.log.find("\x1b[H\x1b[2J", written), std::string::npos);
+}
+
 // Keys wait on the terminal they are typed on, whatever standard output is, and are discarded
 // there at the end.
 TEST(pty, keys_typed_during_the_run_are_discarded_whatever_standard_output_is) {
