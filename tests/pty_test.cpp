@@ -93,6 +93,17 @@ int unread(int fd) {
   return n;
 }
 
+// The process of the session that runs the program of that name.
+pid_t member_named(pid_t session, const std::string &name) {
+  for (const pid_t pid : session_members(session)) {
+    std::string comm;
+    std::ifstream("/proc/" + std::to_string(pid) + "/comm") >> comm;
+    if (comm == name)
+      return pid;
+  }
+  return -1;
+}
+
 // How many marks the screen shows.
 int marks_on(const emulator &term) {
   int n = 0;
@@ -490,8 +501,14 @@ TEST(pty, as_users_type_it) {
     int tries = 1;
     bool stopped = false; // Ctrl-Z and fg once the picture shows
     int watched_ms = 2000;
-    std::string asked = "echo status=$?."; // once the run is over; the dot ends the number
-    std::vector<std::string> said{};       // after which these lines show
+    std::string asked = "echo status=$?.";      // once the run is over; the dot ends the number
+    std::vector<std::string> said{};            // after which these lines show
+    int to_trackplot = 0;                       // sent to trackplot once the picture shows, or
+    int to_onscale = 0;                         // to onscale, where no key ends the run
+    int rows = 24;                              // the terminal's size
+    int cols = 120;                             // from where it is resized, once the picture shows,
+    bool resized_first = false;                 // or as soon as the run starts
+    std::vector<std::pair<int, int>> resized{}; // to that size, the picture then
   } cases[] = {
       {.name = "onscale_p_keeps_the_picture_and_says_what_it_left_out_and_the_edges",
        .command = "ONSCALE -p ride.csv",
@@ -537,6 +554,44 @@ TEST(pty, as_users_type_it) {
        .command = feed + " -p -x 0:32767 -y 0:32767",
        .tries = 5,
        .said = {"status=0."}},
+      {.name = "onscale_p_draws_a_feed_as_it_comes_in_a_frame_that_grows_with_it_and_copies_it",
+       .command = "{ echo 0 0; sleep 0.3; echo 10 10; sleep 0.3; echo 100 100; sleep 30; } | "
+                  "ONSCALE -p",
+       .marks = {{23, 0}, {22, 7}, {8, 79}},
+       .said = {"  0 +---", "    0" + std::string(112, ' ') + "150",
+                "the screen's edges are left 0, right 150, bottom 0, top 150", "status=0."}},
+      {.name = "onscale_p_draws_the_picture_anew_for_a_new_size_while_it_is_held",
+       .command = "ONSCALE -p ride.csv",
+       .marks = {{23, 0}, {12, 59}, {0, 119}},
+       .said = {"status=0."},
+       .rows = 30,
+       .cols = 100,
+       .resized = {{29, 0}, {15, 49}, {0, 99}}},
+      {.name = "onscale_p_places_a_feed_for_the_size_the_terminal_has_at_its_first_pair",
+       .command = "(sleep 1; cat ride.csv) | ONSCALE -p",
+       .marks = {{29, 0}, {10, 66}, {20, 33}},
+       .said = {"status=0."},
+       .rows = 30,
+       .cols = 100,
+       .resized_first = true},
+      {.name = "onscale_p_says_how_trackplot_ended_and_hands_the_terminal_back_for_it",
+       .command = "ONSCALE -p ride.csv",
+       .marks = {{23, 0}, {12, 59}, {0, 119}},
+       .key = nullptr,
+       .said = {"onscale: trackplot ended by signal 9 (Killed)", "status=1."},
+       .to_trackplot = SIGKILL},
+      {.name = "ctrl_c_reaches_a_trackplot_stopped_from_outside",
+       .command = "ONSCALE -p ride.csv",
+       .marks = {{23, 0}, {12, 59}, {0, 119}},
+       .said = {"status=0."},
+       .to_trackplot = SIGSTOP},
+      {.name = "sigterm_ends_onscale_p_with_a_trackplot_stopped_from_outside",
+       .command = "ONSCALE -p ride.csv",
+       .marks = {{23, 0}, {12, 59}, {0, 119}},
+       .key = nullptr,
+       .said = {"status=143."},
+       .to_trackplot = SIGSTOP,
+       .to_onscale = SIGTERM},
       {.name = "onscale_interrupted_while_streaming_says_what_it_left_out",
        .command = "{ echo 1 1; echo 50 1; sleep 30; } | ONSCALE -x 0:10 -y 0:10 2>left.txt | "
                   "TRACKPLOT /dev/stdin",
@@ -556,30 +611,44 @@ TEST(pty, as_users_type_it) {
         if (const std::size_t at = command.find(name); at != std::string::npos)
           command.replace(at, std::strlen(name), path);
       start_job(&run, command);
-      if (c.key != nullptr) {
-        EXPECT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
-        if (!c.marks.empty()) {
-          const auto drawn = picture(24, 120, c.marks);
+      if (c.resized_first)
+        resize_pty(&run, c.rows, c.cols);
+      if (!c.marks.empty()) {
+        auto drawn =
+            picture(c.resized_first ? c.rows : 24, c.resized_first ? c.cols : 120, c.marks);
+        EXPECT_THAT(screen_once_shown(&run, drawn), ElementsAreArray(drawn));
+        if (c.stopped) {
+          send(run.master, "\x1a");
+          EXPECT_TRUE(wait_until(
+              &run, [&] { return Value(run.term.lines(), Contains(HasSubstr("Stopped"))); }));
+          EXPECT_FALSE(run.term.alt_active);
+          send(run.master, "fg\n");
           EXPECT_THAT(screen_once_shown(&run, drawn), ElementsAreArray(drawn));
-          if (c.stopped) {
-            send(run.master, "\x1a");
-            EXPECT_TRUE(wait_until(
-                &run, [&] { return Value(run.term.lines(), Contains(HasSubstr("Stopped"))); }));
-            EXPECT_FALSE(run.term.alt_active);
-            send(run.master, "fg\n");
-            EXPECT_THAT(screen_once_shown(&run, drawn), ElementsAreArray(drawn));
-          }
+        }
+        if (!c.resized.empty()) {
+          resize_pty(&run, c.rows, c.cols);
+          drawn = picture(c.rows, c.cols, c.resized);
+          EXPECT_THAT(screen_once_shown(&run, drawn), ElementsAreArray(drawn));
+        }
+        if (c.to_trackplot != 0)
+          kill(member_named(run.session, "trackplot"), c.to_trackplot);
+        if (c.to_trackplot == 0) {
           EXPECT_FALSE(wait_until(
               &run, [&] { return !run.term.alt_active; }, c.watched_ms))
               << "the picture was put away by itself";
           EXPECT_THAT(run.term.lines(), ElementsAreArray(drawn));
-        } else {
-          // The later the try, the more of the feed is drawn before the key.
-          EXPECT_TRUE(wait_until(&run, [&] { return marks_on(run.term) > attempt; }));
         }
-        type_keys(&run, "echo LEAK$((40+2))\n");
-        send(run.master, c.key);
+      } else if (c.key != nullptr) {
+        EXPECT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
+        // The later the try, the more of the feed is drawn before the key.
+        EXPECT_TRUE(wait_until(&run, [&] { return marks_on(run.term) > attempt; }));
       }
+      if (c.key != nullptr || c.to_onscale != 0)
+        type_keys(&run, "echo LEAK$((40+2))\n");
+      if (c.key != nullptr)
+        send(run.master, c.key);
+      if (c.to_onscale != 0)
+        kill(member_named(run.session, "onscale"), c.to_onscale);
       // Asked once the shell is alone again, as what is typed before would be discarded.
       const auto alone = [&] { return session_members(run.session).size() == 1; };
       EXPECT_TRUE(wait_until(&run, alone));
