@@ -7,6 +7,7 @@
 // --also adds another build of a program, an earlier trackplot for instance, to every case.
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +30,8 @@ struct program {
   std::string path;
   std::vector<std::string> before{}; // arguments before the input's path
   std::vector<std::string> after{};  // and after it
+  bool pictured = false; // runs on a terminal whatever the case, with Ctrl-C ignored, so that
+                         // onscale -p puts its picture away once it is drawn and ends
 };
 
 struct sample {
@@ -73,6 +76,8 @@ int spawn(const program &prog, const std::string &input, int rows, int cols, boo
   *pid = fork();
   if (*pid == 0) {
     setsid();
+    if (prog.pictured)
+      signal(SIGINT, SIG_IGN);
     if (on_terminal)
       ioctl(slave, TIOCSCTTY, 0);
     dup2(slave, 0);
@@ -115,8 +120,9 @@ long read_count(const char *file) {
   return n;
 }
 
-sample run_once(const program &prog, const std::string &input, int rows, int cols, bool on_terminal,
-                const std::string &scratch) {
+sample run_once(const program &prog, const std::string &input, int rows, int cols,
+                bool case_on_terminal, const std::string &scratch) {
+  const bool on_terminal = case_on_terminal || prog.pictured;
   const std::string count_file = scratch + "/refreshes";
   const double start = now();
   pid_t pid = -1;
@@ -163,10 +169,10 @@ std::string make_input(const std::string &dir, const char *kind, long pairs,
 }
 
 // Runs each program on the input, alternating, and prints the medians; the speedup and the CPU
-// ratio are against the first program.
-void bench_case(const std::vector<program> &programs, const char *kind, long pairs, int rows,
-                int cols, bool on_terminal, int runs, const std::string &dir,
-                const std::string &scratch) {
+// ratio are against the first program. Returns each program's median of wall seconds.
+std::vector<double> bench_case(const std::vector<program> &programs, const char *kind, long pairs,
+                               int rows, int cols, bool on_terminal, int runs,
+                               const std::string &dir, const std::string &scratch) {
   const std::string input = make_input(dir, kind, pairs, scratch);
   std::vector<std::vector<sample>> results(programs.size());
   for (int r = 0; r < runs; ++r)
@@ -174,6 +180,7 @@ void bench_case(const std::vector<program> &programs, const char *kind, long pai
       results[p].push_back(run_once(programs[p], input, rows, cols, on_terminal, scratch));
   double base_rate = 0;
   double base_cpu = 0;
+  std::vector<double> walls;
   for (std::size_t p = 0; p < programs.size(); ++p) {
     auto pick = [&](double sample::*field) {
       std::vector<double> v;
@@ -182,6 +189,7 @@ void bench_case(const std::vector<program> &programs, const char *kind, long pai
       return median(v);
     };
     const double wall = pick(&sample::wall);
+    walls.push_back(wall);
     const double cpu = pick(&sample::cpu);
     const double rate = static_cast<double>(pairs) / wall;
     if (p == 0) {
@@ -195,6 +203,7 @@ void bench_case(const std::vector<program> &programs, const char *kind, long pai
                 pick(&sample::refreshes), pick(&sample::rss_kib), rate / base_rate, cpu / base_cpu);
     std::fflush(stdout);
   }
+  return walls;
 }
 
 // Writes pairs that each land on a cell not marked before into a named pipe and times each until
@@ -287,11 +296,20 @@ int main(int argc, char **argv) {
   for (const auto &[rows, pairs] : {std::pair{1000, 5000L}, std::pair{4096, 4000L}})
     bench_case(programs, "random", pairs, rows, 200, true, runs, dir, scratch);
   // onscale on a GPS log, time,lat,lon,ele, beside the plainest extraction of two of its columns:
-  // its position, and its latitude against its clock.
+  // its position, and its latitude against its clock; and onscale -p drawing the position on a
+  // terminal to the finished picture, which it puts away at once.
   const std::vector<program> scaling{{"mawk", "/usr/bin/mawk", {"-F,", "{ print $3, $2 }"}},
                                      {"onscale", ONSCALE_PATH, {}, {"lon", "lat"}},
-                                     {"onscale-t", ONSCALE_PATH, {}, {"time", "lat"}}};
-  bench_case(scaling, "gps", counts.front(), 24, 80, false, runs, dir, scratch);
+                                     {"onscale-t", ONSCALE_PATH, {}, {"time", "lat"}},
+                                     {.name = "onscale-p",
+                                      .path = ONSCALE_PATH,
+                                      .before = {"-p"},
+                                      .after = {"lon", "lat"},
+                                      .pictured = true}};
+  const std::vector<double> walls =
+      bench_case(scaling, "gps", counts.front(), 24, 80, false, runs, dir, scratch);
+  std::printf("onscale -p's finished picture takes %.2f times onscale's reading to /dev/null\n",
+              walls[3] / walls[1]);
   for (const program &prog : programs)
     bench_latency(prog, scratch);
   unlink((scratch + "/refreshes").c_str());
