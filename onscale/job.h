@@ -3,7 +3,7 @@
 // ends trackplot too; and trackplot's own end is heard.
 #pragma once
 
-#include "run.h"
+#include "run_state.h"
 
 // Answers the signals pending: trackplot's change, a Ctrl-Z, a resize; and notes the first that
 // ends the run, and trackplot's end where it was not asked for.

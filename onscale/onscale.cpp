@@ -49,7 +49,7 @@ bool take_signals(run *r, bool draws) {
 
 // Readies the run: the output, trackplot, the input, the signals, the way of the pairs, the file
 // that keeps them and the picture's frame. Says what failed, and returns false, if anything did.
-bool start(const options &opt, const std::string &trackplot, run *r) {
+bool start_run(const options &opt, const std::string &trackplot, run *r) {
   if (!output_writable()) {
     report_failed("standard output", EBADF);
     return false;
@@ -149,7 +149,7 @@ void report_lines_and_edges(const run &r, bool pictured) {
 
 // Ends the run: trackplot ended, the picture written as text where it is put away, and everything
 // said; returns the exit status, or ends onscale by the signal that ended the run.
-int end(run *r, const saved_modes &saved) {
+int finish(run *r, const saved_modes &saved) {
   end_drawing(r);
   // Where a signal gave the terminal to the shell, what is said is written all the same.
   if (r->ending != 0)
@@ -177,11 +177,11 @@ int main(int argc, char **argv) {
   auto r = std::make_unique<run>();
   r->opt = &opt;
   r->head = head_of(opt);
-  if (!start(opt, trackplot, r.get()))
+  if (!start_run(opt, trackplot, r.get()))
     return 1;
   const saved_modes saved = save_modes();
   run_until_done(r.get());
   if (r->stop == run_no_columns)
     return 1;
-  return end(r.get(), saved);
+  return finish(r.get(), saved);
 }

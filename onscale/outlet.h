@@ -2,7 +2,7 @@
 // keeps them where the picture is drawn anew or is framed only once every line is read.
 #pragma once
 
-#include "run.h"
+#include "run_state.h"
 
 // Where the pairs go: trackplot's pipe where it draws them, standard output otherwise.
 pair_text *output(run *r);
