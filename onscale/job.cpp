@@ -7,25 +7,29 @@
 
 namespace {
 
+void wait_for_signal(int signal_fd) {
+  pollfd p{signal_fd, POLLIN, 0};
+  poll(&p, 1, -1);
+}
+
 // Stops onscale with trackplot, for a Ctrl-Z: trackplot hands the terminal back and stops first,
 // continued where something else had stopped it, so that the shell, which waits for onscale, takes
-// the terminal back only once trackplot has handed it back. Both go on together.
-void stop_together(run *r, bool from_terminal) {
-  drawing *d = &r->draw;
+// the terminal back only once trackplot has handed it back. Both go on together. A signal that
+// ends the run, while trackplot stops, is noted in *ending, and nothing stops.
+void stop_together(int signal_fd, drawing *d, bool from_terminal, int *ending) {
   // A Ctrl-Z reaches trackplot from the terminal; passed on as well, it would stop it again after
   // fg.
   if (d->pid > 0 && !d->ended && (!from_terminal || d->stopped))
     pass_to_drawing(d, SIGTSTP);
-  while (d->pid > 0 && !d->ended && !d->stopped && r->ending == 0) {
-    pollfd p{r->signal_fd, POLLIN, 0};
-    poll(&p, 1, -1);
-    for (int sig = next_signal(r->signal_fd); sig != 0; sig = next_signal(r->signal_fd))
+  while (d->pid > 0 && !d->ended && !d->stopped && *ending == 0) {
+    wait_for_signal(signal_fd);
+    for (int sig = next_signal(signal_fd); sig != 0; sig = next_signal(signal_fd))
       if (sig == SIGCHLD)
         hear_drawing(d);
       else if (sig != SIGTSTP && sig != SIGWINCH && sig != SIGPIPE)
-        r->ending = sig;
+        *ending = sig;
   }
-  if (r->ending != 0)
+  if (*ending != 0)
     return;
   pass_on(SIGTSTP);
   hear_drawing(d);
@@ -34,63 +38,59 @@ void stop_together(run *r, bool from_terminal) {
 }
 
 // The terminal has a new size: the picture is placed for it and drawn anew, once it has pairs.
-void follow_size(run *r) {
+void follow_size(pairs_out *out, const options &opt) {
   const screen_size size = terminal_size();
-  if (size.rows == r->size.rows && size.cols == r->size.cols)
+  if (size.rows == out->size.rows && size.cols == out->size.cols)
     return;
-  r->size = size;
-  if (r->draw.pid == 0 && r->pic.pairs == 0)
+  out->size = size;
+  if (out->draw.pid == 0 && out->pic.pairs == 0)
     return;
-  resize_picture(&r->pic, size, *r->opt);
-  r->redraw = true;
-}
-
-// Answers a signal taken: trackplot's change, a Ctrl-Z, a resize; or notes the first that ends the
-// run. A reader of the pairs gone is trackplot's end, where it draws them.
-void answer_signal(run *r, int sig, bool from_terminal) {
-  if (sig == SIGCHLD)
-    hear_drawing(&r->draw);
-  else if (sig == SIGTSTP)
-    stop_together(r, from_terminal);
-  else if (sig == SIGWINCH)
-    follow_size(r);
-  else if (r->ending == 0 && (sig != SIGPIPE || !r->plan.draws))
-    r->ending = sig;
+  resize_picture(&out->pic, size, opt);
+  out->redraw = true;
 }
 
 } // namespace
 
-void answer_signals(run *r) {
+void answer_signals(int signal_fd, pairs_out *out, const options &opt, int *ending) {
   bool from_terminal = false;
-  for (int sig = next_signal(r->signal_fd, &from_terminal); sig != 0;
-       sig = next_signal(r->signal_fd, &from_terminal))
-    answer_signal(r, sig, from_terminal);
+  for (int sig = next_signal(signal_fd, &from_terminal); sig != 0;
+       sig = next_signal(signal_fd, &from_terminal)) {
+    if (sig == SIGCHLD)
+      hear_drawing(&out->draw);
+    else if (sig == SIGTSTP)
+      stop_together(signal_fd, &out->draw, from_terminal, ending);
+    else if (sig == SIGWINCH)
+      follow_size(out, opt);
+    // A reader of the pairs gone is trackplot's end, where it draws them.
+    else if (*ending == 0 && (sig != SIGPIPE || !out->plan.draws))
+      *ending = sig;
+  }
   // trackplot ends by itself only for a fault, or by a signal that the run hears too.
-  if (r->plan.draws && r->draw.pid > 0 && r->draw.ended && !r->redraw && r->stop == run_done)
-    r->stop = run_drawing_end;
+  if (out->plan.draws && out->draw.pid > 0 && out->draw.ended && !out->redraw &&
+      out->fault == out_going)
+    out->fault = out_drawing_ended;
 }
 
-void end_drawing(run *r) {
+void end_drawing(int signal_fd, pairs_out *out, const options &opt, int *ending) {
   // A signal that came as the run stopped, an interrupt that also ended the input or a reader of
   // the pairs gone, ends it as well.
-  r->redraw = false;
-  answer_signals(r);
-  drawing *d = &r->draw;
-  if (r->ending != 0 && r->ending != SIGPIPE)
-    pass_to_drawing(d, r->ending);
+  out->redraw = false;
+  answer_signals(signal_fd, out, opt, ending);
+  drawing *d = &out->draw;
+  if (*ending != 0 && *ending != SIGPIPE)
+    pass_to_drawing(d, *ending);
   end_drawing_input(d);
   while (d->pid > 0 && !d->ended) {
-    pollfd p{r->signal_fd, POLLIN, 0};
-    poll(&p, 1, -1);
+    wait_for_signal(signal_fd);
     bool from_terminal = false;
-    for (int sig = next_signal(r->signal_fd, &from_terminal); sig != 0;
-         sig = next_signal(r->signal_fd, &from_terminal)) {
+    for (int sig = next_signal(signal_fd, &from_terminal); sig != 0;
+         sig = next_signal(signal_fd, &from_terminal)) {
       if (sig == SIGCHLD)
         hear_drawing(d);
       else if (sig == SIGTSTP)
-        stop_together(r, from_terminal);
-      else if (sig != SIGWINCH && sig != SIGPIPE && (r->ending == 0 || r->ending == sig))
-        pass_to_drawing(d, r->ending = sig);
+        stop_together(signal_fd, d, from_terminal, ending);
+      else if (sig != SIGWINCH && sig != SIGPIPE && (*ending == 0 || *ending == sig))
+        pass_to_drawing(d, *ending = sig);
     }
   }
 }

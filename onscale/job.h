@@ -3,12 +3,12 @@
 // ends trackplot too; and trackplot's own end is heard.
 #pragma once
 
-#include "run_state.h"
+#include "outlet.h"
 
-// Answers the signals pending: trackplot's change, a Ctrl-Z, a resize; and notes the first that
-// ends the run, and trackplot's end where it was not asked for.
-void answer_signals(run *r);
+// Answers the signals pending on the descriptor: trackplot's change, a Ctrl-Z, a resize; notes in
+// *ending the first that ends the run, and trackplot's end where nothing asked for it.
+void answer_signals(int signal_fd, pairs_out *out, const options &opt, int *ending);
 
 // Ends the trackplot that draws the picture, where one does, passing on the signal that ended the
-// run, and waits for it to end, hearing the signals meanwhile.
-void end_drawing(run *r);
+// run, and waits for it to end, answering the signals meanwhile.
+void end_drawing(int signal_fd, pairs_out *out, const options &opt, int *ending);

@@ -31,15 +31,15 @@ int open_input(const options &opt, bool *file) {
   return fd;
 }
 
-// Takes the signals, and plans where the pairs go; trackplot starts with the mask onscale started
-// with. A child's end is heard, whatever its action was.
+// Takes the signals; trackplot starts with the mask onscale started with. A child's end is heard,
+// whatever its action was.
 bool take_signals(run *r, bool draws) {
   if (draws)
     signal(SIGCHLD, SIG_DFL);
   sigset_t taken;
   r->signal_fd =
       open_signal_fd(taken_signals, draws ? std::size(taken_signals) : taken_without_drawing,
-                     &taken, &r->draw.mask);
+                     &taken, &r->out.draw.mask);
   if (r->signal_fd < 0) {
     report_failed("signalfd", errno);
     return false;
@@ -68,39 +68,41 @@ bool start_run(const options &opt, const std::string &trackplot, run *r) {
   if (!take_signals(r, opt.plot && terminal))
     return false;
   struct sigaction interrupt = {};
-  r->plan =
+  pairs_out *out = &r->out;
+  out->plan =
       plan_for(opt, terminal, file,
                sigaction(SIGINT, nullptr, &interrupt) == 0 && interrupt.sa_handler != SIG_IGN);
-  r->kept = std::make_unique<kept_pairs>();
-  if (r->plan.keeps && !open_kept(r->kept.get())) {
+  out->kept = std::make_unique<kept_pairs>();
+  if (out->plan.keeps && !open_kept(out->kept.get())) {
     report_kept_error(r->head, errno);
     return false;
   }
-  open_reading(&r->in, fd, opt, !r->plan.at_once);
-  r->size = r->plan.as_text ? size_from_environment() : terminal_size();
+  open_reading(&r->in, fd, opt, !out->plan.at_once);
+  out->size = out->plan.as_text ? size_from_environment() : terminal_size();
   const double none[2] = {0, 0};
-  frame_picture(&r->pic, r->size, none, none, opt, r->plan.grows);
-  r->draw.path = trackplot.c_str();
-  r->draw.out.fd = -1;
-  r->text = std::make_unique<pair_text>();
-  open_pair_text(r->text.get(), STDOUT_FILENO);
-  r->replay = -1;
+  frame_picture(&out->pic, out->size, none, none, opt, out->plan.grows);
+  out->draw.path = trackplot.c_str();
+  out->draw.out.fd = -1;
+  out->text = std::make_unique<pair_text>();
+  open_pair_text(out->text.get(), STDOUT_FILENO);
+  out->replay = -1;
   return true;
 }
 
 // Says why the run failed, where it did, and what trackplot left where it ended otherwise than as
 // it should; returns whether it failed.
-bool report_failure(run *r, const saved_modes &saved) {
-  const drawing &d = r->draw;
-  if (r->stop == run_input_error)
-    report_input_error(r->head, r->in.src.error);
-  else if (r->stop == run_kept_error)
-    report_kept_error(r->head, r->kept->error);
-  else if (r->stop == run_start_error)
+bool report_failure(const run &r, const saved_modes &saved) {
+  const pairs_out &out = r.out;
+  const drawing &d = out.draw;
+  if (r.stop == run_input_error)
+    report_input_error(r.head, r.in.src.error);
+  else if (out.fault == out_kept_failed)
+    report_kept_error(r.head, out.kept->error);
+  else if (out.fault == out_start_failed)
     report_trackplot_failed(d.start_error);
-  else if (r->stop == run_write_error && !(r->text->error == EPIPE && r->ending == SIGPIPE))
-    report_failed("standard output", r->text->error);
-  if (r->plan.draws && d.pid > 0 && drawing_failed(d)) {
+  else if (out.fault == out_write_failed && !(out.text->error == EPIPE && r.ending == SIGPIPE))
+    report_failed("standard output", out.text->error);
+  if (out.plan.draws && d.pid > 0 && drawing_failed(d)) {
     // Killed, or crashed, trackplot had no chance to hand the terminal back.
     const bool taken =
         WIFSIGNALED(d.status) && (WTERMSIG(d.status) == SIGINT || WTERMSIG(d.status) == SIGTERM);
@@ -108,21 +110,23 @@ bool report_failure(run *r, const saved_modes &saved) {
     report_drawing_ended(d);
     return true;
   }
-  return r->stop != run_done && r->stop != run_drawing_end;
+  return r.stop != run_going || (out.fault != out_going && out.fault != out_drawing_ended);
 }
 
 // Writes the picture as text where one is put away: a copy below the command line, for the
 // scrollback, or the picture that -p writes to a file.
 void write_picture(run *r) {
-  const bool copy = r->plan.draws && r->draw.pid > 0 && r->ending != SIGHUP;
-  if (r->count.pairs == 0 || (!copy && !r->plan.as_text))
+  pairs_out *out = &r->out;
+  const bool copy = out->plan.draws && out->draw.pid > 0 && r->ending != SIGHUP;
+  if (r->count.pairs == 0 || (!copy && !out->plan.as_text))
     return;
-  screen_size size = r->size;
+  screen_size size = out->size;
   // Room for what is said after the copy, and the shell's prompt.
   if (copy && size.rows > 8)
     size.rows -= 3;
-  if (!write_text_picture(stdout, r->pic, r->kept.get(), r->in.unsure, r->in.format, *r->opt, size))
-    report_kept_error(r->head, r->kept->error);
+  if (!write_text_picture(stdout, out->pic, out->kept.get(), r->in.unsure, r->in.format, *r->opt,
+                          size))
+    report_kept_error(r->head, out->kept->error);
   else
     report_written_output();
 }
@@ -141,24 +145,25 @@ void report_lines_and_edges(const run &r, bool pictured) {
                         u.order_sample[axis]);
   }
   report_lines(r.head, r.count, r.in.format.column, r.ending == 0);
-  if (r.ending != 0 && !r.opt->plot && !r.plan.at_once && !r.read_all)
+  if (r.ending != 0 && !r.opt->plot && !r.out.plan.at_once && !r.read_all)
     report_nothing_written(r.head, r.count.pairs + r.count.left_out);
   if (pictured)
-    report_edges(r.head, r.pic.placed, r.pic.size, r.in.format.kind, r.opt->time_format);
+    report_edges(r.head, r.out.pic.placed, r.out.pic.size, r.in.format.kind, r.opt->time_format);
 }
 
 // Ends the run: trackplot ended, the picture written as text where it is put away, and everything
 // said; returns the exit status, or ends onscale by the signal that ended the run.
 int finish(run *r, const saved_modes &saved) {
-  end_drawing(r);
+  end_drawing(r->signal_fd, &r->out, *r->opt, &r->ending);
   // Where a signal gave the terminal to the shell, what is said is written all the same.
   if (r->ending != 0)
     hold_sigttou();
-  const bool failed = report_failure(r, saved);
-  const bool pictured = !failed && (r->plan.as_text || (r->plan.draws && r->draw.pid > 0));
+  const pairs_plan &plan = r->out.plan;
+  const bool failed = report_failure(*r, saved);
+  const bool pictured = !failed && (plan.as_text || (plan.draws && r->out.draw.pid > 0));
   if (!failed)
     write_picture(r);
-  report_lines_and_edges(*r, pictured && r->plan.draws);
+  report_lines_and_edges(*r, pictured && plan.draws);
   // Ctrl-C is how a picture is put away; any other signal ends onscale by itself.
   const bool put_away = r->opt->plot && r->ending == SIGINT && pictured;
   if (!put_away)

@@ -6,89 +6,93 @@ namespace {
 constexpr std::size_t replayed_at_a_time = 512;
 
 // Sends the pair out, placed; on a picture, only where its cell holds no mark yet.
-void send_placed(run *r, const double v[2]) {
-  const int x = place(r->pic.placed, 0, v[0]);
-  const int y = place(r->pic.placed, 1, v[1]);
-  if (!r->plan.draws || mark_new_cell(&r->pic, x, y))
-    put_pair(output(r), x, y);
+void send_placed(pairs_out *out, const double v[2]) {
+  const int x = place(out->pic.placed, 0, v[0]);
+  const int y = place(out->pic.placed, 1, v[1]);
+  if (!out->plan.draws || mark_new_cell(&out->pic, x, y))
+    put_pair(output(out), x, y);
 }
 
 } // namespace
 
-pair_text *output(run *r) {
-  return r->plan.draws ? &r->draw.out : r->text.get();
+pairs_plan plan_for(const options &opt, bool output_is_terminal, bool input_is_file,
+                    bool interrupt_taken) {
+  pairs_plan plan{};
+  plan.draws = opt.plot && output_is_terminal;
+  plan.as_text = opt.plot && !output_is_terminal;
+  plan.grows = plan.draws && !streaming(opt) && !input_is_file;
+  plan.at_once = !plan.as_text && (streaming(opt) || plan.grows);
+  plan.keeps = opt.plot || !plan.at_once;
+  plan.holds = plan.draws && interrupt_taken;
+  return plan;
 }
 
-bool output_full(run *r) {
-  const pair_text *out = output(r);
-  return out->used > sizeof out->buf - 24;
+pair_text *output(pairs_out *out) {
+  return out->plan.draws ? &out->draw.out : out->text.get();
 }
 
-void route_pair(run *r, const double v[2]) {
-  if (r->plan.keeps && !keep_pair(r->kept.get(), v)) {
-    r->stop = run_kept_error;
+bool output_full(pairs_out *out) {
+  const pair_text *text = output(out);
+  return text->used > sizeof text->buf - 24;
+}
+
+void route_pair(pairs_out *out, const options &opt, const double v[2]) {
+  if (out->plan.keeps && !keep_pair(out->kept.get(), v)) {
+    out->fault = out_kept_failed;
     return;
   }
-  if (r->plan.keeps)
-    note_kept(&r->in.unsure, r->in.format);
-  if (!r->plan.at_once)
+  if (!out->plan.at_once)
     return;
-  if (r->plan.draws && (grow_to_hold(&r->pic, v, *r->opt) || r->draw.pid == 0))
-    r->redraw = true;
-  if (!r->redraw && r->replay < 0)
-    send_placed(r, v);
+  if (out->plan.draws && (grow_to_hold(&out->pic, v, opt) || out->draw.pid == 0))
+    out->redraw = true;
+  if (!out->redraw && out->replay < 0)
+    send_placed(out, v);
 }
 
-void frame_kept(run *r) {
-  if (r->plan.at_once || r->count.pairs == 0)
+void frame_kept(pairs_out *out, const options &opt, const double lo[2], const double hi[2]) {
+  if (out->plan.at_once)
     return;
-  double lo[2] = {r->count.lo[0], r->count.lo[1]};
-  double hi[2] = {r->count.hi[0], r->count.hi[1]};
-  if (!find_kept_range(r->kept.get(), r->in.unsure, r->in.format, lo, hi)) {
-    r->stop = run_kept_error;
-    return;
-  }
-  frame_picture(&r->pic, r->size, lo, hi, *r->opt, false);
-  if (r->plan.draws)
-    r->redraw = true;
-  else if (!r->plan.as_text)
-    r->replay = 0;
+  frame_picture(&out->pic, out->size, lo, hi, opt, false);
+  if (out->plan.draws)
+    out->redraw = true;
+  else if (!out->plan.as_text)
+    out->replay = 0;
 }
 
-bool replay_kept(run *r) {
+bool replay_kept(pairs_out *out, const unsure_readings &u, const line_format &format) {
   double pairs[2 * replayed_at_a_time];
-  while (r->replay >= 0 && !output_full(r)) {
-    const long n =
-        read_kept(r->kept.get(), r->in.unsure, r->in.format, r->replay, pairs, replayed_at_a_time);
+  while (out->replay >= 0 && !output_full(out)) {
+    const long n = read_kept(out->kept.get(), u, format, out->replay, pairs, replayed_at_a_time);
     if (n < 0)
-      r->stop = run_kept_error;
+      out->fault = out_kept_failed;
     if (n <= 0) {
-      r->replay = -1;
+      out->replay = -1;
       break;
     }
     long k = 0;
-    for (; k < n && !output_full(r); ++k)
-      send_placed(r, pairs + 2 * k);
-    r->replay += k;
+    for (; k < n && !output_full(out); ++k)
+      send_placed(out, pairs + 2 * k);
+    out->replay += k;
   }
-  return r->replay < 0;
+  return out->replay < 0;
 }
 
-bool redraw(run *r) {
-  if (r->draw.pid > 0 && !r->draw.ended) {
-    end_drawing_input(&r->draw);
+bool redraw(pairs_out *out) {
+  drawing *d = &out->draw;
+  if (d->pid > 0 && !d->ended) {
+    end_drawing_input(d);
     return false;
   }
-  if (r->draw.pid > 0 && drawing_failed(r->draw)) {
-    r->stop = run_drawing_end;
+  if (d->pid > 0 && drawing_failed(*d)) {
+    out->fault = out_drawing_ended;
     return false;
   }
-  clear_cells(&r->pic);
-  r->redraw = false;
-  if (!start_drawing(&r->draw, r->pic.size)) {
-    r->stop = run_start_error;
+  clear_cells(&out->pic);
+  out->redraw = false;
+  if (!start_drawing(d, out->pic.size)) {
+    out->fault = out_start_failed;
     return false;
   }
-  r->replay = 0;
+  out->replay = 0;
   return true;
 }

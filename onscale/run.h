@@ -2,11 +2,28 @@
 // it looks at every signal it takes, at its input and at its output together.
 #pragma once
 
-#include "run_state.h"
+#include "outlet.h"
+#include "reading.h"
+#include "report.h"
 
-// The way the pairs go, for the options and the input.
-pairs_plan plan_for(const options &opt, bool output_is_terminal, bool input_is_file,
-                    bool interrupt_taken);
+// Why the reading stopped.
+enum run_end : std::uint8_t {
+  run_going,       // it has not: the input goes on, or ended, or a signal ended the run
+  run_no_columns,  // a column named is not there, or holds what the options do not take
+  run_input_error, // reading the input failed
+};
+
+struct run {
+  const options *opt;
+  message_head head;
+  int signal_fd;
+  data_source in;
+  tally count;
+  pairs_out out;
+  bool read_all; // the input has ended, or failed
+  int ending;    // the signal that ends the run, or 0
+  run_end stop;
+};
 
 // Runs until the input has ended and every pair has gone out, and then for as long as the picture
 // is held; or until a signal or a failure ends it. Says nothing.

@@ -101,6 +101,13 @@ void note_kept(unsure_readings *u, const line_format &format) {
     u->kept_open[axis] += order_open(format, axis) ? 1 : 0;
 }
 
+bool rereads_kept(const unsure_readings &u, const line_format &format) {
+  for (int axis = 0; axis < 2; ++axis)
+    if (u.kept_open[axis] > 0 && format.kind[axis].order == day_first)
+      return true;
+  return false;
+}
+
 void reread_kept(const unsure_readings &u, const line_format &format, long first, double *pairs,
                  long n) {
   for (int axis = 0; axis < 2; ++axis) {

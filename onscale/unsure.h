@@ -41,6 +41,9 @@ bool next_settled(unsure_readings *u, const line_format &format, const options &
 // Notes that a pair comes out and is kept while the order of a slashed column may still be open.
 void note_kept(unsure_readings *u, const line_format &format);
 
+// Whether some kept pairs are read again now that the orders are settled.
+bool rereads_kept(const unsure_readings &u, const line_format &format);
+
 // Reads again the n kept pairs from number first on, once the orders are settled: a date read
 // month first while its order was open is read day first where that is what was settled.
 void reread_kept(const unsure_readings &u, const line_format &format, long first, double *pairs,
