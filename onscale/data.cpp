@@ -35,31 +35,39 @@ void prefer_reading_in_range(const options &opt, int axis, reading *r) {
     r->as[in[0] ? 1 : 0] = r->as[in[0] ? 0 : 1];
 }
 
-// Learns what a column holds where its value tells: a number, or a time in a form.
+// Learns what a column holds where its value tells: a time in the form -t gives, whatever else the
+// value could be read as; a number; or a time in a form of its own.
 void learn_kind(column_kind *kind, std::string_view field, const char *time_format) {
-  const reading n = read_number(field, -1);
-  kind->known = !std::isnan(n.as[0]) || !std::isnan(n.as[1]);
-  if (kind->known)
-    return;
-  kind->form = form_of(field, time_format);
-  kind->known = kind->form != no_time_form;
   kind->order = -1;
+  kind->form = time_format != nullptr && form_of(field, time_format) == format_form ? format_form
+                                                                                    : no_time_form;
+  if (kind->form == no_time_form) {
+    const reading n = read_number(field, -1);
+    kind->known = !std::isnan(n.as[0]) || !std::isnan(n.as[1]);
+    if (kind->known)
+      return;
+    kind->form = form_of(field, nullptr);
+  }
+  kind->known = kind->form != no_time_form;
   kind->zone = kind->known ? read_time(field, kind->form, -1, time_format).zone : no_zone;
 }
 
 // Reads a time in its column's form into the line: a slashed date in its column's order, or, while
 // that is open, the order it tells or month first, noting whether it reads as two dates; and a
-// time of day earlier than the latest by more than half a day as one past midnight.
-double read_time_value(column_kind *kind, std::string_view field, const char *time_format, int axis,
+// time of day earlier than the latest by more than half a day as one past midnight. Where a range
+// of times of day passes midnight, the first time is taken as late as its start allows.
+double read_time_value(column_kind *kind, std::string_view field, const options &opt, int axis,
                        data_line *d) {
-  const time_reading t = read_time(field, kind->form, kind->order, time_format);
+  const time_reading t = read_time(field, kind->form, kind->order, opt.time_format);
   double v = t.seconds;
   if (kind->form == slashed_form && kind->order < 0 && !std::isnan(v)) {
     d->order[axis] = t.order;
     d->two_orders[axis] = t.order < 0 && swap_day_and_month(v) != v;
   }
-  if (kind->form != time_of_day_form || std::isnan(v))
+  if (!is_clock_form(kind->form, opt.time_format) || std::isnan(v))
     return v;
+  if (kind->latest == 0 && opt.ranged[axis] && opt.range[axis][1] > day)
+    kind->latest = opt.range[axis][0];
   v += kind->midnights;
   if (kind->latest > 0 && v < kind->latest - day / 2) {
     kind->midnights += day;
@@ -81,7 +89,7 @@ void read_column(data_line *d, std::string_view field, long index, line_format *
   if (column > d->fields) {
     r = {{no_value, no_value}};
   } else if (column > 0 && time) {
-    r.as[0] = r.as[1] = read_time_value(kind, field, opt.time_format, axis, d);
+    r.as[0] = r.as[1] = read_time_value(kind, field, opt, axis, d);
   } else if (column > 0) {
     r = read_number(field, radix_given);
     // Read with one radix, the number is the same either way.

@@ -43,10 +43,8 @@ void follow_size(pairs_out *out, const options &opt) {
   if (size.rows == out->size.rows && size.cols == out->size.cols)
     return;
   out->size = size;
-  if (out->draw.pid == 0 && out->pic.pairs == 0)
-    return;
   resize_picture(&out->pic, size, opt);
-  out->redraw = true;
+  out->redraw = out->redraw || out->draw.pid != 0 || out->pic.pairs > 0;
 }
 
 } // namespace
