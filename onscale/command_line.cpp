@@ -5,6 +5,7 @@
 #include "report.h"
 #include "text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -52,31 +53,53 @@ int usage_error(const char *what, const char *arg) {
   return 2;
 }
 
-// Reads MIN:MAX or MIN..MAX of numbers, or MIN..MAX of times in one form, into range and form;
-// false where it is neither, or the first is not the smaller. A range of times of day that passes
-// midnight ends the next day.
-bool read_range(const char *arg, const char *time_format, double range[2], time_form *form) {
+// How a range reads.
+enum range_reading : std::uint8_t { range_read, range_unread, range_reversed };
+
+// Reads the ends of a range of times in one form. Slashed dates are read in the order an end tells,
+// where one does; an end that reads both ways is noted, to be read again in its column's order.
+bool read_time_range(std::string_view lo, std::string_view hi, const char *time_format, int axis,
+                     options *opt) {
+  time_form *form = &opt->range_form[axis];
+  *form = form_of(lo, time_format);
+  if (form_of(hi, time_format) != *form)
+    return false;
+  const int told[2] = {read_time(lo, *form, -1, time_format).order,
+                       read_time(hi, *form, -1, time_format).order};
+  if (told[0] >= 0 && told[1] >= 0 && told[0] != told[1])
+    return false;
+  opt->range_order[axis] = std::max(told[0], told[1]);
+  double *range = opt->range[axis];
+  range[0] = read_time(lo, *form, opt->range_order[axis], time_format).seconds;
+  range[1] = read_time(hi, *form, opt->range_order[axis], time_format).seconds;
+  for (int end = 0; end < 2 && opt->range_order[axis] < 0; ++end)
+    opt->range_two_ways[axis][end] = swap_day_and_month(range[end]) != range[end];
+  // A range of times of day that passes midnight ends the next day.
+  if (is_clock_form(*form, time_format) && range[1] < range[0])
+    range[1] += seconds_per_day;
+  return true;
+}
+
+// Reads MIN:MAX or MIN..MAX of numbers, or MIN..MAX of times in one form, into the options.
+range_reading read_range(const char *arg, int axis, options *opt) {
   const std::string_view text(arg);
   const std::size_t dots = text.find("..");
   const std::size_t between = dots != std::string_view::npos ? dots : text.find(':', 1);
   if (between == std::string_view::npos)
-    return false;
+    return range_unread;
   const std::string_view lo = text.substr(0, between);
   const std::string_view hi = text.substr(between + (dots != std::string_view::npos ? 2 : 1));
+  double *range = opt->range[axis];
   const auto lo_read = std::from_chars(lo.data(), lo.data() + lo.size(), range[0]);
   const auto hi_read = std::from_chars(hi.data(), hi.data() + hi.size(), range[1]);
-  *form = no_time_form;
   const bool numbers = lo_read.ec == std::errc() && lo_read.ptr == lo.data() + lo.size() &&
                        hi_read.ec == std::errc() && hi_read.ptr == hi.data() + hi.size();
-  if (!numbers && dots != std::string_view::npos) {
-    *form = form_of(lo, time_format);
-    range[0] = read_time(lo, *form, -1, time_format).seconds;
-    range[1] = form_of(hi, time_format) == *form ? read_time(hi, *form, -1, time_format).seconds
-                                                 : std::numeric_limits<double>::quiet_NaN();
-    if (*form == time_of_day_form && range[1] < range[0])
-      range[1] += seconds_per_day;
-  }
-  return std::isfinite(range[0]) && std::isfinite(range[1]) && range[0] < range[1];
+  if (!numbers &&
+      (dots == std::string_view::npos || !read_time_range(lo, hi, opt->time_format, axis, opt)))
+    return range_unread;
+  if (!std::isfinite(range[0]) || !std::isfinite(range[1]))
+    return range_unread;
+  return range[0] < range[1] ? range_read : range_reversed;
 }
 
 // Reads the separator -s names into separator; false where it names none.
@@ -135,12 +158,18 @@ int read_command_line(int argc, char **argv, options *opt) {
   const int status = read_options(argc, argv, opt, range_arg);
   if (status != go_on)
     return status;
-  for (int axis = 0; axis < 2; ++axis)
-    if (opt->ranged[axis] &&
-        !read_range(range_arg[axis], opt->time_format, opt->range[axis], &opt->range_form[axis]))
+  for (int axis = 0; axis < 2; ++axis) {
+    const range_reading got =
+        opt->ranged[axis] ? read_range(range_arg[axis], axis, opt) : range_read;
+    if (got == range_unread)
       return usage_error(axis == 0 ? "-x takes MIN:MAX or MIN..MAX: "
                                    : "-y takes MIN:MAX or MIN..MAX: ",
                          range_arg[axis]);
+    if (got == range_reversed)
+      return usage_error(axis == 0 ? "-x takes the smaller value first: "
+                                   : "-y takes the smaller value first: ",
+                         range_arg[axis]);
+  }
   // On a map, latitudes lie between the poles.
   if (opt->map && opt->ranged[1] && (opt->range[1][0] < -90 || opt->range[1][1] > 90))
     return usage_error("-m takes latitudes from -90 to 90: ", range_arg[1]);

@@ -10,14 +10,14 @@ namespace {
 constexpr double day = seconds_per_day;
 
 // Why a value is left out, if it is.
-fault fault_of(const options &opt, int axis, double v) {
+fault fault_of(const line_format &format, const options &opt, int axis, double v) {
   if (std::isnan(v))
     return not_a_number;
   if (!std::isfinite(v))
     return not_finite;
   if (opt.map && axis == 1 && std::fabs(v) > 90)
     return not_a_latitude;
-  if (opt.ranged[axis] && (v < opt.range[axis][0] || v > opt.range[axis][1]))
+  if (opt.ranged[axis] && (v < format.range[axis][0] || v > format.range[axis][1]))
     return out_of_range;
   return no_fault;
 }
@@ -82,8 +82,12 @@ void read_column(data_line *d, std::string_view field, long index, line_format *
                  int radix_given, const options &opt, int axis) {
   const int column = format->column[axis];
   column_kind *kind = &format->kind[axis];
-  if (column > 0 && column <= d->fields && !kind->known)
+  if (column > 0 && column <= d->fields && !kind->known) {
     learn_kind(kind, field, opt.time_format);
+    // A range's slashed dates that tell their order tell it for the column too.
+    if (kind->form == slashed_form)
+      kind->order = opt.range_order[axis];
+  }
   const bool time = kind->known && kind->form != no_time_form;
   reading r{{static_cast<double>(index), static_cast<double>(index)}};
   if (column > d->fields) {
@@ -112,6 +116,30 @@ void copy_token(token *t, std::string_view text) {
 }
 
 } // namespace
+
+line_format format_for(const options &opt) {
+  line_format format{};
+  for (int axis = 0; axis < 2; ++axis) {
+    format.column[axis] = opt.column[axis];
+    format.range[axis][0] = opt.range[axis][0];
+    format.range[axis][1] = opt.range[axis][1];
+  }
+  return format;
+}
+
+void settle_range(line_format *format, const options &opt, int axis) {
+  for (int end = 0; end < 2; ++end)
+    if (opt.range_two_ways[axis][end] && format->kind[axis].order == day_first)
+      format->range[axis][end] = swap_day_and_month(opt.range[axis][end]);
+}
+
+void range_or(const line_format &format, const options &opt, double lo[2], double hi[2]) {
+  for (int axis = 0; axis < 2; ++axis)
+    if (opt.ranged[axis]) {
+      lo[axis] = format.range[axis][0];
+      hi[axis] = format.range[axis][1];
+    }
+}
 
 data_line read_data_line(std::string_view text, long line, long index, line_format *format,
                          int radix_given, const options &opt) {
@@ -145,7 +173,7 @@ outcome outcome_of(const data_line &d, int radix_used, const line_format &format
     if (d.two_orders[axis] && format.kind[axis].order == day_first)
       o.v[axis] = swap_day_and_month(o.v[axis]);
     const fault why = d.why[radix_used][axis] != no_fault ? d.why[radix_used][axis]
-                                                          : fault_of(opt, axis, o.v[axis]);
+                                                          : fault_of(format, opt, axis, o.v[axis]);
     // A line is left out for the first column at fault.
     if (why != no_fault) {
       o.why = why;

@@ -47,13 +47,24 @@ struct column_kind {
   double latest;    // and the latest time of day, with them
 };
 
-// How the data lines are read: the separator, the columns from 1, 0 for the line's number, and
-// what each holds.
+// How the data lines are read: the separator, the columns from 1, 0 for the line's number, what
+// each holds, and the ranges given, their slashed dates read in their column's order once it is
+// settled.
 struct line_format {
   char separator;
   int column[2];
   column_kind kind[2];
+  double range[2][2];
 };
+
+// Starts the format for the options: the columns and the ranges as given.
+line_format format_for(const options &opt);
+
+// Reads the ends of a range again once its column's slashed dates are settled day first.
+void settle_range(line_format *format, const options &opt, int axis);
+
+// The frame's ends for each axis: the range given, or else lo and hi.
+void range_or(const line_format &format, const options &opt, double lo[2], double hi[2]);
 
 struct data_line {
   long line;          // its number in the input, from 1

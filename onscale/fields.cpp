@@ -1,5 +1,6 @@
 #include "fields.h"
 
+#include "instant.h"
 #include "number.h"
 #include "text.h"
 
@@ -11,6 +12,27 @@ namespace {
 
 bool is_blank(char c) {
   return c == ' ' || c == '\t';
+}
+
+// Where a field that is a date, from from to p, ends: after the time of day that follows it
+// after blanks, from after, where one does, with after moved past that time; else at p.
+const char *past_its_clock(const char *from, const char *p, const char *after, const char *end,
+                           const char **next) {
+  const auto size = [](const char *a, const char *b) { return static_cast<std::size_t>(b - a); };
+  const time_form date = form_of(std::string_view(from, size(from, p)), nullptr);
+  if (date != iso_form && date != dotted_form && date != year_first_form && date != slashed_form)
+    return p;
+  const char *clock_end = std::find_if(after, end, is_blank);
+  // A zone or AM and PM may follow the clock after a blank.
+  const char *more = std::find_if_not(clock_end, end, is_blank);
+  const char *more_end = std::find_if(more, end, is_blank);
+  for (const char *stop : {more_end, clock_end})
+    if (form_of(std::string_view(from, size(from, stop)), nullptr) == date) {
+      const char *following = std::find_if_not(stop, end, is_blank);
+      *next = following < end ? following : nullptr;
+      return stop;
+    }
+  return p;
 }
 
 } // namespace
@@ -43,14 +65,26 @@ char separator_of(std::string_view line) {
   if (!comma_between_digits || !blank_between_fields)
     return ',';
   // The commas are radix characters where each field between blanks that holds one is a number, as
-  // in 0,25 100; not in a date and a time such as 2026-12-09 08:00:00,57.
+  // in 0,25 100, or a time of a log with its fraction of a second, as in 23:58:00,587 INFO; not in
+  // a date and a time and a value after them, such as 2026-12-09 08:00:00,57.
   for (std::string_view rest = line; rest.data() != nullptr;) {
     const std::string_view text = next_field(&rest, blanks).text;
     if (text.find(',') != std::string_view::npos &&
-        std::isnan(read_number(text, radix_comma).as[radix_comma]))
+        std::isnan(read_number(text, radix_comma).as[radix_comma]) &&
+        (rest.data() == nullptr || form_of(text, nullptr) != time_of_day_form))
       return ',';
   }
-  return blanks;
+  return has_dated_blanks(line) ? dated_blanks : blanks;
+}
+
+bool has_dated_blanks(std::string_view line) {
+  for (std::string_view rest = line; rest.data() != nullptr;) {
+    std::string_view dated = rest;
+    const std::string_view text = next_field(&rest, blanks).text;
+    if (next_field(&dated, dated_blanks).text.size() > text.size())
+      return true;
+  }
+  return false;
 }
 
 field next_field(std::string_view *rest, char separator) {
@@ -60,7 +94,12 @@ field next_field(std::string_view *rest, char separator) {
     ++p;
   const char *from = p;
   const char *last = nullptr;
-  if (p < end && *p == '"') {
+  if (p < end && *p == '[' && separator != ',' && separator != ';' && separator != '\t') {
+    const void *close = std::memchr(p, ']', static_cast<std::size_t>(end - p));
+    from = ++p;
+    p = close != nullptr ? static_cast<const char *>(close) : end;
+    last = p;
+  } else if (p < end && *p == '"') {
     // A quote in a quoted field is written twice; the field goes on to its closing quote.
     from = ++p;
     for (;;) {
@@ -73,11 +112,13 @@ field next_field(std::string_view *rest, char separator) {
     last = p;
   }
   const char *after = nullptr; // where the next field starts, if one does
-  if (separator == blanks) {
+  if (separator == blanks || separator == dated_blanks) {
     while (p < end && !is_blank(*p))
       ++p;
     after = std::find_if_not(p, end, is_blank);
     after = after < end ? after : nullptr;
+    if (separator == dated_blanks && last == nullptr && after != nullptr)
+      p = past_its_clock(from, p, after, end, &after);
   } else {
     const void *at = std::memchr(p, separator, static_cast<std::size_t>(end - p));
     p = at != nullptr ? static_cast<const char *>(at) : end;

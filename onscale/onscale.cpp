@@ -79,8 +79,7 @@ bool start_run(const options &opt, const std::string &trackplot, run *r) {
   }
   open_reading(&r->in, fd, opt, !out->plan.at_once);
   out->size = out->plan.as_text ? size_from_environment() : terminal_size();
-  const double none[2] = {0, 0};
-  frame_picture(&out->pic, out->size, none, none, opt, out->plan.grows);
+  out->pic.size = out->size;
   out->draw.path = trackplot.c_str();
   out->draw.out.fd = -1;
   out->text = std::make_unique<pair_text>();

@@ -17,6 +17,8 @@ struct options {
   bool ranged[2] = {};                    // -x and -y: the range of values is given
   double range[2][2] = {};                // as lowest and highest
   time_form range_form[2] = {};           // and the form of the times it is written in, if it is
+  int range_order[2] = {-1, -1};          // the order its slashed dates tell, or -1
+  bool range_two_ways[2][2] = {};         // an end that reads as two dates, read month first
   const char *time_format = nullptr;      // -t: a strptime(3) format of dates and times
   int radix = -1;                         // -d: the radix character given, or -1
   char separator = 0;                     // -s: the separator given, or 0

@@ -36,13 +36,20 @@ bool output_full(pairs_out *out) {
   return text->used > sizeof text->buf - 24;
 }
 
-void route_pair(pairs_out *out, const options &opt, const double v[2]) {
+void route_pair(pairs_out *out, const line_format &format, const options &opt, const double v[2]) {
   if (out->plan.keeps && !keep_pair(out->kept.get(), v)) {
     out->fault = out_kept_failed;
     return;
   }
   if (!out->plan.at_once)
     return;
+  if (!out->framed) {
+    double lo[2] = {v[0], v[1]};
+    double hi[2] = {v[0], v[1]};
+    range_or(format, opt, lo, hi);
+    frame_picture(&out->pic, out->size, lo, hi, opt, out->plan.grows);
+    out->framed = true;
+  }
   if (out->plan.draws && (grow_to_hold(&out->pic, v, opt) || out->draw.pid == 0))
     out->redraw = true;
   if (!out->redraw && out->replay < 0)
@@ -53,6 +60,7 @@ void frame_kept(pairs_out *out, const options &opt, const double lo[2], const do
   if (out->plan.at_once)
     return;
   frame_picture(&out->pic, out->size, lo, hi, opt, false);
+  out->framed = true;
   if (out->plan.draws)
     out->redraw = true;
   else if (!out->plan.as_text)

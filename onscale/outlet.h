@@ -42,6 +42,7 @@ struct pairs_out {
   drawing draw;
   std::unique_ptr<pair_text> text; // the pairs for standard output
   long replay; // the next kept pair to send again, while the output catches up, or -1
+  bool framed; // the picture is framed: at the first pair, or once every line is read
   bool redraw; // the picture is to be drawn anew, once the trackplot drawing it has ended
   out_fault fault;
 };
@@ -53,11 +54,13 @@ pair_text *output(pairs_out *out);
 bool output_full(pairs_out *out);
 
 // Takes a settled pair on its way: kept, where pairs are; out at once, where they go at once,
-// unless the picture is to be drawn anew first, or grows to hold it.
-void route_pair(pairs_out *out, const options &opt, const double v[2]);
+// unless the picture is to be drawn anew first, or grows to hold it. Where pairs go at once, the
+// first frames the picture, with the ranges as the format holds them.
+void route_pair(pairs_out *out, const line_format &format, const options &opt, const double v[2]);
 
-// Frames the picture, once every line is read, over the values kept, from lo to hi, unless it was
-// framed as they came; and sends the pairs kept on their way, unless they make a picture as text.
+// Frames the picture, once every line is read, over the values kept, from lo to hi or the ranges
+// given, unless it was framed as they came; and sends the pairs kept on their way, unless they make
+// a picture as text.
 void frame_kept(pairs_out *out, const options &opt, const double lo[2], const double hi[2]);
 
 // Sends the kept pairs again, as settled, from the next one on, as far as the output has room;

@@ -33,15 +33,10 @@ void frame_reach(const picture &p, int axis, double *lo, double *hi) {
 
 void frame_picture(picture *p, screen_size size, const double lo[2], const double hi[2],
                    const options &opt, bool grows) {
-  double from[2];
-  double to[2];
-  for (int axis = 0; axis < 2; ++axis) {
+  for (int axis = 0; axis < 2; ++axis)
     p->grows[axis] = grows && !opt.ranged[axis];
-    from[axis] = opt.ranged[axis] ? opt.range[axis][0] : lo[axis];
-    to[axis] = opt.ranged[axis] ? opt.range[axis][1] : hi[axis];
-  }
   p->size = size;
-  frame_values(p, from, to, opt);
+  frame_values(p, lo, hi, opt);
   p->marked.assign(static_cast<std::size_t>(size.rows) * static_cast<std::size_t>(size.cols), 0);
 }
 

@@ -20,8 +20,8 @@ struct picture {
   std::vector<std::uint8_t> marked; // a byte a cell, 1 where it holds a mark
 };
 
-// Frames the picture for the size: each axis from lo to hi, its range where one is given. Where
-// grows, an axis without a range is framed anew as the values come, from the first on.
+// Frames the picture for the size: each axis from lo to hi. Where grows, an axis without a range is
+// framed anew as the values come, from the first on.
 void frame_picture(picture *p, screen_size size, const double lo[2], const double hi[2],
                    const options &opt, bool grows);
 

@@ -94,6 +94,10 @@ read_result read_next_line(data_source *r, const options &opt, const message_hea
       if (header != 0)
         return header < 0 ? columns_unknown : line_settled;
     }
+    // A log's first line of data tells whether its dates and their times make one field.
+    if (r->data_lines == 0 && status == line_read && opt.separator == 0 &&
+        r->format.separator == blanks && has_dated_blanks(line))
+      r->format.separator = dated_blanks;
     ++r->data_lines;
     const data_line d = status == line_too_long ? too_long_line(r->src.line)
                                                 : read_data_line(line, r->src.line, r->data_lines,
@@ -110,9 +114,7 @@ read_result read_next_line(data_source *r, const options &opt, const message_hea
 void open_reading(data_source *r, int fd, const options &opt, bool kept_to_the_end) {
   open_lines(&r->src, fd);
   r->format_known = false;
-  r->format = line_format{};
-  r->format.column[0] = opt.column[0];
-  r->format.column[1] = opt.column[1];
+  r->format = format_for(opt);
   r->kind_checked[0] = r->kind_checked[1] = false;
   r->data_lines = 0;
   open_unsure(&r->unsure, opt.radix, kept_to_the_end);

@@ -14,10 +14,12 @@ void frame_all(run *r) {
   double lo[2] = {r->count.lo[0], r->count.lo[1]};
   double hi[2] = {r->count.hi[0], r->count.hi[1]};
   if (rereads_kept(r->in.unsure, r->in.format) &&
-      !find_kept_range(r->out.kept.get(), r->in.unsure, r->in.format, lo, hi))
+      !find_kept_range(r->out.kept.get(), r->in.unsure, r->in.format, lo, hi)) {
     r->out.fault = out_kept_failed;
-  else
-    frame_kept(&r->out, *r->opt, lo, hi);
+    return;
+  }
+  range_or(r->in.format, *r->opt, lo, hi);
+  frame_kept(&r->out, *r->opt, lo, hi);
 }
 
 // Reads the settled lines into pairs, as far as the output has room; returns whether it stopped
@@ -34,7 +36,7 @@ bool read_lines(run *r) {
     if (got == line_settled && count_line(&r->count, d, o)) {
       if (out->plan.keeps)
         note_kept(&r->in.unsure, r->in.format);
-      route_pair(out, *r->opt, o.v);
+      route_pair(out, r->in.format, *r->opt, o.v);
     }
     if (got == columns_unknown || got == input_failed)
       r->stop = got == columns_unknown ? run_no_columns : run_input_error;

@@ -32,7 +32,8 @@ bool waits(const unsure_readings &u, const data_line &d, const line_format &form
 
 // Settles the order of the column's dates where the line tells it; where a date before it read as
 // two dates, the line is noted for the report.
-void settle_order(unsure_readings *u, const data_line &d, line_format *format, int axis) {
+void settle_order(unsure_readings *u, const data_line &d, line_format *format, const options &opt,
+                  int axis) {
   if (!order_open(*format, axis))
     return;
   if (d.order[axis] < 0) {
@@ -40,6 +41,7 @@ void settle_order(unsure_readings *u, const data_line &d, line_format *format, i
     return;
   }
   format->kind[axis].order = d.order[axis];
+  settle_range(format, opt, axis);
   if (u->order_doubted[axis]) {
     u->order_told_by[axis] = d.line;
     u->order_sample[axis] = d.field[axis];
@@ -58,7 +60,7 @@ void admit_line(unsure_readings *u, const data_line &d, line_format *format, con
   if (u->radix < 0 && d.radix >= 0)
     u->radix = d.radix;
   for (int axis = 0; axis < 2; ++axis)
-    settle_order(u, d, format, axis);
+    settle_order(u, d, format, opt, axis);
   u->held.push_back(d);
   settle_by_default(u, format, opt, false);
 }
@@ -81,6 +83,7 @@ void settle_by_default(unsure_readings *u, line_format *format, const options &o
     if (!order_open(*format, axis) || !u->order_doubted[axis] || (!at_end && !order_waited[axis]))
       continue;
     format->kind[axis].order = month_first;
+    settle_range(format, opt, axis);
     u->order_by_default[axis] = true;
   }
 }

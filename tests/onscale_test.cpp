@@ -178,7 +178,7 @@ TEST(onscale, a_line_tells_the_radix_or_waits_for_it) {
       opt.range[axis][0] = 0;
       opt.range[axis][1] = 10;
     }
-    line_format format{blanks, {1, 2}, {}};
+    line_format format{blanks, {1, 2}, {}, {{0, 10}, {0, 10}}};
     const data_line d = read_data_line(c.line, 7, 3, &format, -1, opt);
     EXPECT_EQ(d.line, 7);
     EXPECT_EQ(d.radix, c.radix);
@@ -198,7 +198,7 @@ TEST(onscale, a_line_tells_the_radix_or_waits_for_it) {
 
 TEST(onscale, the_line_number_stands_for_column_0_and_a_header_holds_no_number) {
   const options opt;
-  line_format format{',', {0, 2}, {}};
+  line_format format{',', {0, 2}, {}, {}};
   const outcome o =
       outcome_of(read_data_line("x,5", 9, 4, &format, radix_dot, opt), radix_dot, format, opt);
   EXPECT_EQ(o.v[0], 4);
@@ -213,7 +213,7 @@ TEST(onscale, the_line_number_stands_for_column_0_and_a_header_holds_no_number) 
       {"a,2,5", {1, 3}, false},
   };
   for (const auto &c : cases)
-    EXPECT_EQ(is_header(c.line, {',', {c.column[0], c.column[1]}, {}}, nullptr), c.header)
+    EXPECT_EQ(is_header(c.line, {',', {c.column[0], c.column[1]}, {}, {}}, nullptr), c.header)
         << c.line;
 }
 
@@ -314,7 +314,7 @@ TEST(onscale, instants_are_written_back_as_their_column_writes_them) {
 // the next day, and a time outside the column's form is left out.
 TEST(onscale, a_column_of_times_goes_on_past_midnight) {
   const options opt;
-  line_format format{blanks, {1, 2}, {}};
+  line_format format{blanks, {1, 2}, {}, {{0, 10}, {0, 10}}};
   const struct {
     const char *line;
     double x;
@@ -336,8 +336,8 @@ TEST(onscale, a_column_of_times_goes_on_past_midnight) {
   }
   EXPECT_EQ(format.kind[0].form, time_of_day_form);
   EXPECT_EQ(format.kind[1].form, no_time_form);
-  EXPECT_TRUE(is_header("time,temp", {',', {1, 2}, {}}, nullptr));
-  EXPECT_FALSE(is_header("08:00,n/a", {',', {1, 2}, {}}, nullptr));
+  EXPECT_TRUE(is_header("time,temp", {',', {1, 2}, {}, {}}, nullptr));
+  EXPECT_FALSE(is_header("08:00,n/a", {',', {1, 2}, {}, {}}, nullptr));
 }
 
 TEST(onscale, values_are_placed_on_the_screen_and_the_edges_read_back) {
