@@ -1,6 +1,7 @@
 #include "data.h"
 
 #include "fields.h"
+#include "unit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,8 +43,16 @@ void learn_kind(column_kind *kind, std::string_view field, const char *time_form
   kind->form = time_format != nullptr && form_of(field, time_format) == format_form ? format_form
                                                                                     : no_time_form;
   if (kind->form == no_time_form) {
+    const unit_split u = split_unit(field);
     const reading n = read_number(field, -1);
-    kind->known = !std::isnan(n.as[0]) || !std::isnan(n.as[1]);
+    const reading without_unit = u.unit.empty() ? n : read_number(u.number, -1);
+    kind->known = !std::isnan(n.as[0]) || !std::isnan(n.as[1]) || !std::isnan(without_unit.as[0]) ||
+                  !std::isnan(without_unit.as[1]);
+    if (kind->known && std::isnan(n.as[0]) && std::isnan(n.as[1])) {
+      kind->unit = u.unit;
+      kind->unit_before = u.before;
+      kind->unit_spaced = u.spaced;
+    }
     if (kind->known)
       return;
     kind->form = form_of(field, nullptr);
@@ -77,6 +86,24 @@ double read_time_value(column_kind *kind, std::string_view field, const options 
   return v;
 }
 
+// Reads a number, written with its column's unit where it has one; other is set where the value is
+// written with another unit, or with none where its column has one.
+reading read_number_with_unit(const column_kind &kind, std::string_view field, int radix_given,
+                              bool *other) {
+  reading r = read_number(field, radix_given);
+  const bool plain = !std::isnan(r.as[0]) || !std::isnan(r.as[1]);
+  if (kind.unit.empty() && plain)
+    return r;
+  const unit_split u = split_unit(field);
+  *other = u.unit != kind.unit || (plain && !kind.unit.empty());
+  if (*other || u.unit.empty())
+    return *other ? reading{{no_value, no_value}} : r;
+  r = read_number(u.number, radix_given);
+  for (double &v : r.as)
+    v = u.negative ? -v : v;
+  return r;
+}
+
 // Reads the column of the axis into the line, with each radix.
 void read_column(data_line *d, std::string_view field, long index, line_format *format,
                  int radix_given, const options &opt, int axis) {
@@ -89,13 +116,14 @@ void read_column(data_line *d, std::string_view field, long index, line_format *
       kind->order = opt.range_order[axis];
   }
   const bool time = kind->known && kind->form != no_time_form;
+  bool other = false;
   reading r{{static_cast<double>(index), static_cast<double>(index)}};
   if (column > d->fields) {
     r = {{no_value, no_value}};
   } else if (column > 0 && time) {
     r.as[0] = r.as[1] = read_time_value(kind, field, opt, axis, d);
   } else if (column > 0) {
-    r = read_number(field, radix_given);
+    r = read_number_with_unit(*kind, field, radix_given, &other);
     // Read with one radix, the number is the same either way.
     if (radix_given >= 0)
       r.as[1 - radix_given] = r.as[radix_given];
@@ -105,6 +133,8 @@ void read_column(data_line *d, std::string_view field, long index, line_format *
   for (int m = 0; m < 2; ++m) {
     d->as[m][axis] = r.as[m];
     d->why[m][axis] = column > d->fields            ? too_few_fields
+                      : column > 0 && field.empty() ? empty_field
+                      : other                       ? other_unit
                       : time && std::isnan(r.as[m]) ? not_a_time
                                                     : no_fault;
   }

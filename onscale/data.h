@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Why a data line is left out.
@@ -21,6 +22,8 @@ enum fault : std::uint8_t {
   not_finite,
   not_a_latitude,
   out_of_range,
+  other_unit,
+  empty_field,
 };
 
 // What a data line comes to: its pair's values, x then y, or why it is left out and for which
@@ -45,6 +48,9 @@ struct column_kind {
   int zone;         // the zone of the first value, in which values are written back
   double midnights; // times of day: the seconds of the midnights passed
   double latest;    // and the latest time of day, with them
+  std::string unit; // numbers: the unit they are written with, as the first tells, if any
+  bool unit_before; // written before the number
+  bool unit_spaced; // with a blank between them
 };
 
 // How the data lines are read: the separator, the columns from 1, 0 for the line's number, what

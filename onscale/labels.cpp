@@ -22,10 +22,16 @@ std::string value_text(double v, double cell, const column_kind &kind, const cha
   if (kind.form != no_time_form)
     return write_time(v, kind.form, std::max(kind.order, month_first), kind.zone, time_format,
                       cell);
-  if (!(cell > 0) || !std::isfinite(cell))
-    return shortest(v);
-  const int digits = std::clamp(static_cast<int>(std::ceil(-std::log10(cell))), 0, 17);
-  char text[400];
-  const int n = std::snprintf(text, sizeof text, "%.*f", digits, v);
-  return std::string(text, static_cast<std::size_t>(std::clamp(n, 0, 399)));
+  std::string text = shortest(v);
+  if (cell > 0 && std::isfinite(cell)) {
+    const int digits = std::clamp(static_cast<int>(std::ceil(-std::log10(cell))), 0, 17);
+    text.resize(400);
+    const int n = std::snprintf(text.data(), text.size(), "%.*f", digits, v);
+    text.resize(static_cast<std::size_t>(std::clamp(n, 0, 399)));
+  }
+  // With the unit, where the column has one, as the column writes it.
+  const std::string blank = kind.unit_spaced ? " " : "";
+  if (kind.unit.empty())
+    return text;
+  return kind.unit_before ? kind.unit + blank + text : text + blank + kind.unit;
 }

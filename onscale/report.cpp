@@ -30,9 +30,16 @@ void begin(const message_head &head) {
 
 // Says where and why a line was left out.
 void describe_left_out(const message_head &head, const tally &t) {
-  static const char *const why[] = {
-      "",           "",           "no such field",  "not a number",
-      "not a time", "not finite", "not a latitude", "outside the range given"};
+  static const char *const why[] = {"",
+                                    "",
+                                    "no such field",
+                                    "not a number",
+                                    "not a time",
+                                    "not finite",
+                                    "not a latitude",
+                                    "outside the range given",
+                                    "in another unit",
+                                    "empty"};
   const outcome &o = t.why;
   if (o.why == too_long) {
     std::fprintf(stderr, "line %ld: line too long, over %zu MiB\n", t.first.line,
@@ -42,7 +49,7 @@ void describe_left_out(const message_head &head, const tally &t) {
   std::fprintf(stderr, "line %ld, column ", t.first.line);
   put_escaped(head.column[o.axis]);
   std::fprintf(stderr, ": %s", why[o.why]);
-  if (o.why != too_few_fields) {
+  if (o.why != too_few_fields && o.why != empty_field) {
     std::fputs(": ", stderr);
     put_token(t.first.field[o.axis]);
   }
