@@ -13,6 +13,7 @@
 #include <getopt.h>
 #include <limits>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -49,6 +50,22 @@ constexpr const char *help =
 int usage_error(const char *what, const char *arg) {
   std::fprintf(stderr, "onscale: %s", what);
   write_escaped(stderr, arg, std::strlen(arg));
+  std::fprintf(stderr, "\n%s", usage);
+  return 2;
+}
+
+// Refuses to wait on a keyboard for data, where standard input is a terminal; where the first of
+// two operands names a file, which was meant for data, says how to draw one column of it.
+int refuse_keyboard(const options &opt, const char *first) {
+  if (first == nullptr || access(first, R_OK) != 0)
+    return usage_error("standard input is a terminal; give a file, or data through a pipe", "");
+  std::fputs("onscale: standard input is a terminal, and two operands are its columns; to draw "
+             "one column of a file against the line number: onscale ",
+             stderr);
+  std::fputs(opt.plot ? "-p " : "", stderr);
+  write_escaped(stderr, first, std::strlen(first));
+  std::fputs(" 0 ", stderr);
+  write_escaped(stderr, opt.column_arg[1], std::strlen(opt.column_arg[1]));
   std::fprintf(stderr, "\n%s", usage);
   return 2;
 }
@@ -189,5 +206,7 @@ int read_command_line(int argc, char **argv, options *opt) {
     if (std::from_chars(arg, end, opt->column[axis]).ptr != end || opt->column[axis] < 0)
       opt->column[axis] = named_column;
   }
-  return go_on;
+  return std::strcmp(opt->path, "-") == 0 && isatty(STDIN_FILENO) != 0
+             ? refuse_keyboard(*opt, left == 2 ? argv[optind] : nullptr)
+             : go_on;
 }

@@ -83,9 +83,12 @@ void end_drawing(int signal_fd, pairs_out *out, const options &opt, int *ending)
     bool from_terminal = false;
     for (int sig = next_signal(signal_fd, &from_terminal); sig != 0;
          sig = next_signal(signal_fd, &from_terminal)) {
-      if (sig == SIGCHLD)
+      if (sig == SIGCHLD) {
         hear_drawing(d);
-      else if (sig == SIGTSTP)
+        // Stopped from outside as the signal that ends it came, it is continued to take it.
+        if (d->stopped)
+          pass_to_drawing(d, SIGCONT);
+      } else if (sig == SIGTSTP)
         stop_together(signal_fd, d, from_terminal, ending);
       else if (sig != SIGWINCH && sig != SIGPIPE && (*ending == 0 || *ending == sig))
         pass_to_drawing(d, *ending = sig);

@@ -7,9 +7,16 @@
 #include "report.h"
 #include "unsure.h"
 
+#include <string>
+
 struct data_source {
   line_source src;
-  bool format_known; // the first line that holds data has been read
+  bool format_known;        // the first line that holds data, or the header, has been read
+  std::string first_line;   // while no line names all the columns asked for by name, the first
+                            // that names most of them
+  long first_line_number;   // and its number, or 0
+  int first_line_names;     // how many it names
+  bool first_line_too_long; // it was too long to be held
   line_format format;
   bool kind_checked[2]; // what the column holds is known, and fits the options
   long data_lines;
