@@ -6,6 +6,7 @@
 #include "number.h"
 #include "place.h"
 #include "text.h"
+#include "unit.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -107,6 +108,8 @@ TEST(onscale, the_separator_is_guessed_from_the_first_line) {
       {"2026-12-09 08:00:00,57", ','},
       {"1,234,5 6", ','},
       {"  1,5", ','},
+      {"2024-05-12 23:58:00,587 INFO 60", dated_blanks},
+      {"23:58:00,587 60", blanks},
   };
   for (const auto &c : cases)
     EXPECT_EQ(separator_of(c.line), c.separator) << c.line;
@@ -128,6 +131,9 @@ TEST(onscale, fields_are_split_unquoted_and_counted) {
       {"\"a,b\",\"c\"\"d\"", ',', {1, 2}, "a,b", "c\"\"d", 2},
       {"  a \t b  ", blanks, {2, 1}, "b", "a", 2},
       {"a b", blanks, {1, 3}, "a", "", 2},
+      {"h [09/Dec/2026:08:00 +0000] 5", blanks, {2, 3}, "09/Dec/2026:08:00 +0000", "5", 3},
+      {"2026-12-09 08:00 5", dated_blanks, {1, 2}, "2026-12-09 08:00", "5", 2},
+      {"12/9/2026 8:00 PM 5", dated_blanks, {1, 2}, "12/9/2026 8:00 PM", "5", 2},
       {"", ',', {1, 2}, "", "", 1},
   };
   for (const auto &c : cases) {
@@ -167,6 +173,9 @@ TEST(onscale, a_line_tells_the_radix_or_waits_for_it) {
       {"10 0", "xy", -1, false, {{10, 0}, no_fault, 0}, {{10, 0}, no_fault, 0}},
       {"5 90.5", "m", radix_dot, true, {{5, 90.5}, not_a_latitude, 1}, {{5, nan}, not_a_number, 1}},
       {"5 -90", "m", -1, false, {{5, -90}, no_fault, 0}, {{5, -90}, no_fault, 0}},
+      {"12% $5", "", -1, false, {{12, 5}, no_fault, 0}, {{12, 5}, no_fault, 0}},
+      {"60ms -$5", "", -1, false, {{60, -5}, no_fault, 0}, {{60, -5}, no_fault, 0}},
+      {"1.5kg 2", "", radix_dot, true, {{1.5, 2}, no_fault, 0}, {{nan, 2}, not_a_number, 0}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.line);
@@ -254,6 +263,15 @@ TEST(onscale, dates_and_times_read_as_the_instants_they_are) {
       {"9 Dec 2026, 8h", format_form, december_9 + 8 * hour, -1, "%d %b %Y, %Hh"},
       {"2026-12-09 08:00 +0100", format_form, december_9 + 7 * hour, -1, "%Y-%m-%d %H:%M %z"},
       {"2026-12-09", iso_form, december_9, -1, "%d %b %Y"},
+      {"20261209", format_form, december_9, -1, "%Y%m%d"},
+      {"Dec 9 2026", month_day_form, december_9},
+      {"December 9, 2026 8:00 PM", month_day_form, december_9 + 20 * hour},
+      {"9 Dec 2026", day_month_form, december_9},
+      {"09-Dec-2026", day_month_form, december_9},
+      {"09/Dec/2026:09:00:00 +0100", day_month_form, december_9 + 8 * hour},
+      {"Wed, 9 Dec 2026 08:00:00 GMT", day_month_form, december_9 + 8 * hour},
+      {"Sept 9 2026", month_day_form, december_9 - 91 * 24 * hour},
+      {"Dez 9 2026", no_time_form, 0},
       {"2026-02-30", no_time_form, 0},
       {"2027-02-29", no_time_form, 0},
       {"2026-12-09T08:60", no_time_form, 0},
@@ -299,6 +317,9 @@ TEST(onscale, instants_are_written_back_as_their_column_writes_them) {
       {eight, iso_form, -1, -16200, 60, "2026-12-09T03:30-04:30"},
       {eight, iso_form, -1, no_zone, 24 * hour, "2026-12-09"},
       {25 * hour, time_of_day_form, -1, no_zone, 60, "01:00 next day"},
+      {53 * hour, time_of_day_form, -1, no_zone, 60, "05:00 2 days later"},
+      {eight, month_day_form, -1, no_zone, 24 * hour, "Dec 9 2026"},
+      {eight, day_month_form, -1, 3600, 60, "9 Dec 2026 09:00 +0100"},
       {eight, dotted_form, -1, no_zone, 60, "09.12.2026 08:00"},
       {eight, year_first_form, -1, no_zone, 1, "2026/12/09 08:00:00"},
       {eight, slashed_form, day_first, no_zone, 60, "09/12/2026 08:00"},
@@ -308,6 +329,21 @@ TEST(onscale, instants_are_written_back_as_their_column_writes_them) {
   for (const auto &c : cases)
     EXPECT_EQ(write_time(c.seconds, c.form, c.order, c.zone, nullptr, c.step), c.text);
   EXPECT_EQ(write_time(eight, format_form, -1, no_zone, "%d %b %Y, %Hh", 1), "09 Dec 2026, 08h");
+  // Written with -t, a value keeps its zone and its seconds since 1970, and a format of any
+  // length gives the whole of it.
+  EXPECT_EQ(write_time(eight, format_form, -1, 3600, "%Y-%m-%d %H:%M %z", 60),
+            "2026-12-09 09:00 +0100");
+  EXPECT_EQ(write_time(eight, format_form, -1, 0, "@%s", 1), "@1796803200");
+  const std::string long_format = "%Y" + std::string(200, '-') + "%H";
+  EXPECT_EQ(write_time(eight, format_form, -1, no_zone, long_format.c_str(), 60),
+            "2026" + std::string(200, '-') + "08");
+  EXPECT_EQ(write_time(29 * hour, format_form, -1, no_zone, "%Hh%M", 60), "05h00 next day");
+  // Seconds since 1970 are the same instant whatever TZ says.
+  setenv("TZ", "Europe/Berlin", 1);
+  tzset();
+  EXPECT_EQ(read_time("@1774746000", format_form, -1, "@%s").seconds, 1774746000);
+  unsetenv("TZ");
+  tzset();
 }
 
 // What a column holds is settled by its first value; times of day that pass midnight go on into
@@ -394,6 +430,37 @@ TEST(onscale, utf16_becomes_utf8_whatever_the_reads_cut) {
         out.append(buf, utf16_to_utf8(&s, reinterpret_cast<const unsigned char *>(&byte), 1, buf));
       }
       EXPECT_EQ(out, c.utf8) << (big_endian ? "big-endian" : "little-endian");
+    }
+  }
+}
+
+TEST(onscale, a_unit_before_or_after_a_number_is_told_from_it) {
+  const struct {
+    const char *field;
+    const char *number;
+    const char *unit; // none where empty
+    bool before;
+    bool spaced;
+  } cases[] = {
+      {"1.234,56 \u20ac", "1.234,56", "\u20ac", false, true},
+      {"$1,234.50", "1,234.50", "$", true, false},
+      {"EUR 5", "5", "EUR", true, true},
+      {"12%", "12", "%", false, false},
+      {"21.5 \u00b0C", "21.5", "\u00b0C", false, true},
+      {"x1", "x1", "", false, false},
+      {"Q1", "Q1", "", false, false},
+      {"5e", "5e", "", false, false},
+      {"n/a", "n/a", "", false, false},
+      {"$5 USD", "$5 USD", "", false, false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.field);
+    const unit_split u = split_unit(c.field);
+    EXPECT_EQ(u.number, c.number);
+    EXPECT_EQ(u.unit, c.unit);
+    if (*c.unit != '\0') {
+      EXPECT_EQ(u.before, c.before);
+      EXPECT_EQ(u.spaced, c.spaced);
     }
   }
 }
