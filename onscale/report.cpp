@@ -220,6 +220,11 @@ void report_lines(const message_head &head, const tally &t, const int column[2],
              stderr);
   if (t.left_out > 0)
     describe_left_out(head, t);
+  // A column that reads neither as numbers nor as times may hold times of a form -t reads.
+  if (t.left_out > 0 && t.why.why == not_a_number)
+    std::fputs("onscale: for dates or times of another form, -t gives it, as -t '%d %b %Y %H:%M' "
+               "reads 09 Dec 2026 08:00\n",
+               stderr);
 }
 
 void report_nothing_written(const message_head &head, long lines) {
