@@ -69,14 +69,14 @@ bool read_clock(scan *s, int hour_digits, bool twelve_hour, clock_reading *c) {
 }
 
 bool read_zone(scan *s, int *zone) {
-  const auto named = [s](const char *name) {
+  const auto written = [s](const char *name) {
     for (const char *n = name; *n != '\0'; ++n)
       if (s->p + (n - name) >= s->end || s->p[n - name] != *n)
         return false;
     s->p += 3;
     return true;
   };
-  if (skip(s, 'Z') || skip(s, 'z') || named("UTC") || named("GMT")) {
+  if (skip(s, 'Z') || skip(s, 'z') || written("UTC") || written("GMT")) {
     *zone = 0;
     return true;
   }

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr double day = seconds_per_day;
-
 // Why a value is left out, if it is.
 fault fault_of(const line_format &format, const options &opt, int axis, double v) {
   if (std::isnan(v))
@@ -75,12 +73,12 @@ double read_time_value(column_kind *kind, std::string_view field, const options 
   }
   if (!is_clock_form(kind->form, opt.time_format) || std::isnan(v))
     return v;
-  if (kind->latest == 0 && opt.ranged[axis] && opt.range[axis][1] > day)
+  if (kind->latest == 0 && opt.ranged[axis] && opt.range[axis][1] > seconds_per_day)
     kind->latest = opt.range[axis][0];
   v += kind->midnights;
-  if (kind->latest > 0 && v < kind->latest - day / 2) {
-    kind->midnights += day;
-    v += day;
+  if (kind->latest > 0 && v < kind->latest - seconds_per_day / 2.0) {
+    kind->midnights += seconds_per_day;
+    v += seconds_per_day;
   }
   kind->latest = v;
   return v;

@@ -35,6 +35,23 @@ const char *past_its_clock(const char *from, const char *p, const char *after, c
   return p;
 }
 
+// Where a field that starts at p in double quotes, or in square brackets between blanks, ends: at
+// its closing quote or bracket, or at the end; null where the field starts with neither.
+const char *closing_of(const char *p, const char *end, char separator) {
+  const auto find = [end](const char *from, char c) {
+    const void *at = std::memchr(from, c, static_cast<std::size_t>(end - from));
+    return at != nullptr ? static_cast<const char *>(at) : end;
+  };
+  if (p < end && *p == '[' && (separator == blanks || separator == dated_blanks))
+    return find(p + 1, ']');
+  if (p == end || *p != '"')
+    return nullptr;
+  // A quote in a quoted field is written twice; the field goes on to its closing quote.
+  for (p = find(p + 1, '"'); p + 1 < end && p[1] == '"'; p = find(p + 2, '"')) {
+  }
+  return p;
+}
+
 } // namespace
 
 char separator_of(std::string_view line) {
@@ -93,23 +110,10 @@ field next_field(std::string_view *rest, char separator) {
   while (p < end && is_blank(*p))
     ++p;
   const char *from = p;
-  const char *last = nullptr;
-  if (p < end && *p == '[' && separator != ',' && separator != ';' && separator != '\t') {
-    const void *close = std::memchr(p, ']', static_cast<std::size_t>(end - p));
-    from = ++p;
-    p = close != nullptr ? static_cast<const char *>(close) : end;
-    last = p;
-  } else if (p < end && *p == '"') {
-    // A quote in a quoted field is written twice; the field goes on to its closing quote.
-    from = ++p;
-    for (;;) {
-      const void *quote = std::memchr(p, '"', static_cast<std::size_t>(end - p));
-      p = quote != nullptr ? static_cast<const char *>(quote) : end;
-      if (p + 1 >= end || p[1] != '"')
-        break;
-      p += 2;
-    }
-    last = p;
+  const char *last = closing_of(p, end, separator);
+  if (last != nullptr) {
+    from = p + 1;
+    p = last;
   }
   const char *after = nullptr; // where the next field starts, if one does
   if (separator == blanks || separator == dated_blanks) {
