@@ -47,7 +47,7 @@ void learn_kind(column_kind *kind, std::string_view field, const char *time_form
     kind->known = !std::isnan(n.as[0]) || !std::isnan(n.as[1]) || !std::isnan(without_unit.as[0]) ||
                   !std::isnan(without_unit.as[1]);
     if (kind->known && std::isnan(n.as[0]) && std::isnan(n.as[1])) {
-      kind->unit = u.unit;
+      kind->unit[u.unit.copy(kind->unit, longest_unit)] = '\0';
       kind->unit_before = u.before;
       kind->unit_spaced = u.spaced;
     }
@@ -90,10 +90,11 @@ reading read_number_with_unit(const column_kind &kind, std::string_view field, i
                               bool *other) {
   reading r = read_number(field, radix_given);
   const bool plain = !std::isnan(r.as[0]) || !std::isnan(r.as[1]);
-  if (kind.unit.empty() && plain)
+  const std::string_view unit = kind.unit;
+  if (unit.empty() && plain)
     return r;
   const unit_split u = split_unit(field);
-  *other = u.unit != kind.unit || (plain && !kind.unit.empty());
+  *other = u.unit != unit || (plain && !unit.empty());
   if (*other || u.unit.empty())
     return *other ? reading{{no_value, no_value}} : r;
   r = read_number(u.number, radix_given);

@@ -113,6 +113,7 @@ bool start_drawing(drawing *d, screen_size size) {
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
   std::vector<std::string> env = environment_for(size);
   std::vector<char *> envp;
+  envp.reserve(env.size() + 1);
   for (std::string &var : env)
     envp.push_back(var.data());
   envp.push_back(nullptr);

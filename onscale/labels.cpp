@@ -30,8 +30,9 @@ std::string value_text(double v, double cell, const column_kind &kind, const cha
     text.resize(static_cast<std::size_t>(std::clamp(n, 0, 399)));
   }
   // With the unit, where the column has one, as the column writes it.
+  const std::string unit = kind.unit;
   const std::string blank = kind.unit_spaced ? " " : "";
-  if (kind.unit.empty())
+  if (unit.empty())
     return text;
-  return kind.unit_before ? kind.unit + blank + text : text + blank + kind.unit;
+  return kind.unit_before ? unit + blank + text : text + blank + unit;
 }

@@ -1,5 +1,6 @@
 #include "terminal.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <curses.h>
@@ -59,7 +60,8 @@ void restore_terminal(const saved_modes &saved, bool leave_alternate) {
     return;
   // What the type writes to leave the screen curses drew on.
   const char *leave = tigetstr("rmcup");
-  if (leave != nullptr && leave != reinterpret_cast<const char *>(-1) &&
+  // tigetstr answers -1 for a name that is no string's.
+  if (leave != nullptr && reinterpret_cast<std::intptr_t>(leave) != -1 &&
       write(saved.fd, leave, std::strlen(leave)) < 0) {
     // The terminal is gone, and there is nothing left to restore.
   }

@@ -4,9 +4,6 @@
 
 namespace {
 
-// A unit is no longer than this.
-constexpr std::size_t longest_unit = 16;
-
 bool is_blank(char c) {
   return c == ' ' || c == '\t';
 }

@@ -4,7 +4,11 @@
 // 21.5 °C.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
+
+// A unit is no longer than this.
+inline constexpr std::size_t longest_unit = 16;
 
 struct unit_split {
   std::string_view number; // the field without its unit
