@@ -161,9 +161,9 @@ int read_options(int argc, char **argv, options *opt, const char *range_arg[2]) 
       if (!read_separator(optarg, &opt->separator))
         return usage_error("-s takes , ; tab blank or one byte: ", optarg);
     } else {
-      const char shown[] = {'-', static_cast<char>(optopt), '\0'};
+      const char option_text[] = {'-', static_cast<char>(optopt), '\0'};
       return usage_error(c == ':' ? "this option takes a value: " : "no such option: ",
-                         optopt != 0 ? shown : argv[optind - 1]);
+                         optopt != 0 ? option_text : argv[optind - 1]);
     }
   }
   return go_on;

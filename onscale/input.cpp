@@ -161,7 +161,7 @@ void fill_lines(line_source *src) {
   }
   if (!src->utf16)
     src->end += static_cast<std::size_t>(n);
-  // The mark is looked for once the first two bytes are in, before any line is taken.
+  // The byte-order mark is looked for once the first two bytes are in, before any line is taken.
   if (!src->begun && src->end >= 2 && src->line == 0)
     look_for_utf16(src);
   src->begun = src->begun || src->end >= 2 || src->line > 0;

@@ -10,7 +10,7 @@
 
 namespace {
 
-// "<prog>: <before><outside><after>", with outside shown safely.
+// "<prog>: <before><outside><after>", with outside escaped.
 void report(FILE *out, const char *prog, const char *before, const char *outside,
             const char *after) {
   write_escaped(out, prog, std::strlen(prog));
