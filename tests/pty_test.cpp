@@ -637,8 +637,8 @@ TEST(pty, as_users_type_it) {
         if (c.to_trackplot != 0)
           kill(member_named(run.session, "trackplot"), c.to_trackplot);
         if (c.to_trackplot == 0) {
-          EXPECT_FALSE(wait_until(
-              &run, [&] { return !run.term.alt_active; }, c.watched_ms))
+          const auto put_away = [&] { return !run.term.alt_active; };
+          EXPECT_FALSE(wait_until(&run, put_away, c.watched_ms))
               << "the picture was put away by itself";
           EXPECT_THAT(run.term.lines(), ElementsAreArray(drawn));
         }
@@ -778,8 +778,8 @@ TEST(pty, an_interrupt_ends_the_run_by_it_and_an_ignored_ctrl_z_changes_nothing)
     else
       kill(job, c.signal);
     // An ignored press would have stopped the run by now, were it going to.
-    EXPECT_FALSE(wait_until(
-        &run, [&] { return stopped(job); }, c.status == 0 ? 300 : 0));
+    const auto stopped_now = [&] { return stopped(job); };
+    EXPECT_FALSE(wait_until(&run, stopped_now, c.status == 0 ? 300 : 0));
     EXPECT_EQ(times_taken(run), taken) << "the screen was drawn anew";
     expect_goes_on_and_ends(&run, job, writer, c.status);
     EXPECT_THAT(run.term.lines(), Each(Not(HasSubstr("ran11")))) << "the loop went on";

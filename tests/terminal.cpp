@@ -376,8 +376,8 @@ void wait_for(pty_run *run, int ms) {
 
 std::vector<std::string> screen_once_shown(pty_run *run, const std::vector<std::string> &want,
                                            int timeout_ms) {
-  wait_until(
-      run, [&] { return run->term.lines() == want; }, timeout_ms);
+  const auto shown = [&] { return run->term.lines() == want; };
+  wait_until(run, shown, timeout_ms);
   return run->term.lines();
 }
 
