@@ -276,6 +276,7 @@ TEST(onscale, dates_and_times_read_as_the_instants_they_are) {
       {"2027-02-29", no_time_form, 0},
       {"2026-12-09T08:60", no_time_form, 0},
       {"2026-12-09T08:00+24:00", no_time_form, 0},
+      {"2026-12-09T08:00x01", no_time_form, 0},
       {"25:00", no_time_form, 0},
       {"13:00 PM", no_time_form, 0},
       {"2026-12-09T08:00 PM", no_time_form, 0},

@@ -509,6 +509,7 @@ TEST(pty, as_users_type_it) {
     int cols = 120;                             // from where it is resized, once the picture shows,
     bool resized_first = false;                 // or as soon as the run starts
     std::vector<std::pair<int, int>> resized{}; // to that size, the picture then
+    bool before_any_pair = false;               // the key is pressed while onscale waits for one
   } cases[] = {
       {.name = "onscale_p_keeps_the_picture_and_says_what_it_left_out_and_the_edges",
        .command = "ONSCALE -p ride.csv",
@@ -545,6 +546,10 @@ TEST(pty, as_users_type_it) {
        .command = "ONSCALE -p ride.csv y",
        .key = nullptr,
        .said = {"the line number: onscale -p ride.csv 0 y", "status=2."}},
+      {.name = "ctrl_c_before_the_first_pair_of_a_feed_ends_onscale_p_by_it",
+       .command = "sleep 30 | ONSCALE -p",
+       .said = {"status=130."},
+       .before_any_pair = true},
       {.name = "onscale_p_says_trackplot_is_nowhere",
        .command = "PATH=/usr/bin:/bin lone/onscale -p ride.csv",
        .key = nullptr,
@@ -642,6 +647,8 @@ TEST(pty, as_users_type_it) {
               << "the picture was put away by itself";
           EXPECT_THAT(run.term.lines(), ElementsAreArray(drawn));
         }
+      } else if (c.before_any_pair) {
+        EXPECT_TRUE(wait_until(&run, [&] { return asleep(member_named(run.session, "onscale")); }));
       } else if (c.key != nullptr) {
         EXPECT_TRUE(wait_until(&run, [&] { return run.term.alt_active; }));
         // The later the try, the more of the feed is drawn before the key.
