@@ -151,6 +151,13 @@ int split_line(std::string_view line, char separator, const int want[2], std::st
   return fields;
 }
 
+std::vector<std::string> names_in(std::string_view line, char separator) {
+  std::vector<std::string> names;
+  for (std::string_view rest = line; rest.data() != nullptr;)
+    names.push_back(unquoted(next_field(&rest, separator)));
+  return names;
+}
+
 std::string unquoted(const field &f) {
   std::string out;
   out.reserve(f.text.size());

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the separator is taken to be where fields are separated by any run of blanks and tabs; and
 // where, as in a log, a date followed by its time of day after a blank makes one field.
@@ -35,3 +36,6 @@ int split_line(std::string_view line, char separator, const int want[2], std::st
 
 // A field as it reads, a doubled quote in a quoted one standing for one quote.
 std::string unquoted(const field &f);
+
+// The fields of a line as they read: a header's names.
+std::vector<std::string> names_in(std::string_view line, char separator);

@@ -23,14 +23,13 @@ int find_named_columns(const options &opt, const message_head &head, std::string
   int named_here = 0;
   int column[2] = {format->column[0], format->column[1]};
   *missing = -1;
+  const std::vector<std::string> names = names_in(line, format->separator);
   for (int axis = 0; axis < 2; ++axis) {
     if (opt.column[axis] != named_column)
       continue;
     int found[2] = {0, 0};
-    int field = 0;
-    for (std::string_view rest = line; rest.data() != nullptr;) {
-      ++field;
-      if (unquoted(next_field(&rest, format->separator)) != opt.column_arg[axis])
+    for (int field = 1; field <= static_cast<int>(names.size()); ++field) {
+      if (names[static_cast<std::size_t>(field - 1)] != opt.column_arg[axis])
         continue;
       if (found[0] == 0)
         found[0] = field;
@@ -82,7 +81,7 @@ void report_no_header(const data_source &r, const options &opt, const message_he
   format.separator = opt.separator != 0 ? opt.separator : separator_of(r.first_line);
   int missing = 0;
   find_named_columns(opt, head, r.first_line, r.first_line_number, &format, &missing);
-  report_missing_name(head, missing, r.first_line_number, r.first_line, format.separator);
+  report_missing_name(head, missing, r.first_line_number, names_in(r.first_line, format.separator));
 }
 
 // Reads the first line that holds data where no column is named: it decides the separator;

@@ -1,6 +1,5 @@
 #include "report.h"
 
-#include "fields.h"
 #include "input.h"
 #include "kept.h"
 #include "labels.h"
@@ -116,17 +115,15 @@ void report_kept_error(const message_head &head, int error) {
   std::fprintf(stderr, ": %s\n", std::strerror(error));
 }
 
-void report_missing_name(const message_head &head, int axis, long line, std::string_view header,
-                         char separator) {
+void report_missing_name(const message_head &head, int axis, long line,
+                         const std::vector<std::string> &names) {
   begin(head);
   std::fputs("no column is named ", stderr);
   put_escaped(head.column[axis]);
   std::fprintf(stderr, "; line %ld names ", line);
-  for (std::string_view rest = header; rest.data() != nullptr;) {
-    const bool first = rest.data() == header.data();
-    const std::string name = unquoted(next_field(&rest, separator));
-    std::fputs(first ? "" : ", ", stderr);
-    write_escaped(stderr, name.data(), name.size());
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    std::fputs(k == 0 ? "" : ", ", stderr);
+    write_escaped(stderr, names[k].data(), names[k].size());
   }
   std::fputs("\n", stderr);
 }

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What starts every message about the input: the file and the columns, as the command line gave
 // them; and the columns, for the messages that name one.
@@ -37,10 +38,10 @@ void report_input_error(const message_head &head, int error);
 // The temporary file could not be made, or could not take the pairs.
 void report_kept_error(const message_head &head, int error);
 
-// A column asked for by name is not in the header, line, whose fields are separated by separator;
-// or the header is too long to be read; or it gives the name to two fields, numbered from 1.
-void report_missing_name(const message_head &head, int axis, long line, std::string_view header,
-                         char separator);
+// A column asked for by name is not among the names of the header, line; or the header is too
+// long to be read; or it gives the name to two fields, numbered from 1.
+void report_missing_name(const message_head &head, int axis, long line,
+                         const std::vector<std::string> &names);
 void report_names_too_long(const message_head &head, long line);
 void report_name_twice(const message_head &head, int axis, long line, const int fields[2]);
 
