@@ -806,10 +806,15 @@ TEST(pty, a_run_in_the_background) {
     std::size_t taken = 0;           // how many times the run takes the terminal
     const char *asked = "wait $!; "; // typed before asking the shell for the status, or none where
                                      // the shell says how the run ended by itself
+    bool stopped_by_kill = false;    // stopped and continued by kill, as it draws
   } cases[] = {
       {.name = "drawing_on_no_terminal",
        .command = "RUN > /dev/null 2>&1 < /dev/null &",
        .status = 0},
+      {.name = "drawing_on_no_terminal_stopped_and_continued",
+       .command = "RUN > /dev/null 2>&1 < /dev/null &",
+       .status = 0,
+       .stopped_by_kill = true},
       {.name = "brought_to_the_foreground",
        .command = "RUN &",
        .keys = {"fg"},
@@ -837,6 +842,14 @@ TEST(pty, a_run_in_the_background) {
     // Half a line: the shell takes it once the line is ended, unless it was discarded.
     if (c.keys.empty())
       send(run.master, "echo KEPT$((1+1))");
+    if (c.stopped_by_kill) {
+      // Once it has drawn the pair and waits for the next.
+      EXPECT_TRUE(wait_until(&run, [&] { return unread(writer) == 0 && asleep(job); }));
+      kill(job, SIGTSTP);
+      EXPECT_TRUE(wait_until(&run, [&] { return stopped(job); }));
+      kill(job, SIGCONT);
+      EXPECT_TRUE(wait_until(&run, [&] { return !stopped(job); }));
+    }
     for (const std::string &key : c.keys) {
       const auto drawn = picture(24, 80, {{2, 10}});
       if (key == "\x1a") {
