@@ -16,7 +16,7 @@ TEST(mapping, scale_is_the_full_scale_over_the_cells_truncated) {
 
 TEST(mapping, a_null_window_has_size_minus_one) {
   plot_state ps{};
-  measure_screen(&ps);
+  EXPECT_EQ(measure_screen(&ps), 0);
   EXPECT_EQ(ps.cols, -1);
   EXPECT_EQ(ps.rows, -1);
   EXPECT_EQ(ps.x_scale, -4096);
