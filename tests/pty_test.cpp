@@ -803,10 +803,10 @@ TEST(pty, a_run_in_the_background) {
     const char *command;
     std::vector<std::string> keys{}; // each typed once the run has stopped, a Ctrl-Z while it draws
     int status;
+    bool stopped_by_kill = false;    // stopped and continued by kill, as it draws
     std::size_t taken = 0;           // how many times the run takes the terminal
     const char *asked = "wait $!; "; // typed before asking the shell for the status, or none where
                                      // the shell says how the run ended by itself
-    bool stopped_by_kill = false;    // stopped and continued by kill, as it draws
   } cases[] = {
       {.name = "drawing_on_no_terminal",
        .command = "RUN > /dev/null 2>&1 < /dev/null &",
