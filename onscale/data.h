@@ -2,11 +2,10 @@
 // of them.
 #pragma once
 
-#include "instant.h"
+#include "column.h"
 #include "number.h"
 #include "options.h"
 #include "text.h"
-#include "unit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,20 +37,6 @@ struct outcome {
 struct token {
   char text[quoted_length];
   std::size_t len;
-};
-
-// What a column holds, numbers or times in a form, as the first value that is either tells.
-struct column_kind {
-  bool known;
-  time_form form;              // no_time_form for numbers
-  int order;                   // slashed dates: which comes first, once settled, else -1
-  int zone;                    // the zone of the first value, in which values are written back
-  double midnights;            // times of day: the seconds of the midnights passed
-  double latest;               // and the latest time of day, with them
-  char unit[longest_unit + 1]; // numbers: the unit they are written with, as the first tells;
-                               // empty for none
-  bool unit_before;            // written before the number
-  bool unit_spaced;            // with a blank between them
 };
 
 // How the data lines are read: the separator, the columns from 1, 0 for the line's number, what
