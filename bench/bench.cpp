@@ -110,8 +110,9 @@ int spawn(const program &prog, const std::string &input, int rows, int cols, boo
   return master;
 }
 
+// No file is no update asked for.
 long read_count(const char *file) {
-  long n = -1;
+  long n = 0;
   if (FILE *in = std::fopen(file, "r")) {
     if (std::fscanf(in, "%ld", &n) != 1)
       n = -1;
@@ -124,6 +125,7 @@ sample run_once(const program &prog, const std::string &input, int rows, int col
                 bool case_on_terminal, const std::string &scratch) {
   const bool on_terminal = case_on_terminal || prog.pictured;
   const std::string count_file = scratch + "/refreshes";
+  unlink(count_file.c_str());
   const double start = now();
   pid_t pid = -1;
   const int master = spawn(prog, input, rows, cols, on_terminal, count_file.c_str(), &pid);

@@ -1,5 +1,6 @@
 // Preloaded into a program to count the screen updates it asks for, through wrefresh or doupdate;
-// the count is written at exit to the file named by REFRESH_COUNT_FILE.
+// the count is written at exit to the file named by REFRESH_COUNT_FILE, by a process that asked for
+// any, so that onscale, which asks for none, leaves the file to the trackplot it runs.
 #include <curses.h>
 #include <dlfcn.h>
 
@@ -12,7 +13,7 @@ long refreshes = 0;
 
 __attribute__((destructor)) void write_count() {
   const char *path = std::getenv("REFRESH_COUNT_FILE");
-  if (path == nullptr)
+  if (path == nullptr || refreshes == 0)
     return;
   if (FILE *out = std::fopen(path, "w")) {
     std::fprintf(out, "%ld\n", refreshes);
