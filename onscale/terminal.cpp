@@ -51,8 +51,13 @@ saved_modes save_modes() {
 }
 
 void restore_terminal(const saved_modes &saved, bool leave_alternate) {
-  if (saved.fd < 0)
+  termios now{};
+  if (saved.fd < 0 || tcgetattr(saved.fd, &now) != 0)
     return;
+  // Curses turns echo and line editing off before it enters the alternate screen. A trackplot that
+  // ended with them on, as the shell hands a job the terminal, never entered it, or had left it
+  // when it stopped; leaving it again would move the cursor to wherever it was last saved.
+  leave_alternate = leave_alternate && (now.c_lflag & (ECHO | ICANON)) != (ECHO | ICANON);
   tcsetattr(saved.fd, TCSANOW, &saved.modes);
   tcflush(saved.fd, TCIFLUSH);
   int found = 0;

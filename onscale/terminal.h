@@ -23,6 +23,7 @@ struct saved_modes {
 saved_modes save_modes();
 
 // Puts the terminal back as it was before trackplot took it, for a trackplot that ended without
-// handing it back: its modes, the normal screen where leave_alternate, the keys typed meanwhile
-// discarded, so that none reaches the shell.
+// handing it back: its modes, the normal screen where leave_alternate and the terminal is left
+// without echo or line editing, as curses leaves it, the keys typed meanwhile discarded, so that
+// none reaches the shell.
 void restore_terminal(const saved_modes &saved, bool leave_alternate);

@@ -489,9 +489,15 @@ TEST(pty, as_users_type_it) {
   for (int row = 0; row < 24; ++row)
     for (int col = 0; col < 120; ++col)
       every_cell.emplace_back(row, col);
-  std::filesystem::create_directories(dir + "/lone");
-  std::filesystem::copy_file(ONSCALE_PATH, dir + "/lone/onscale",
-                             std::filesystem::copy_options::overwrite_existing);
+  // Beside onscale, alone, or with a trackplot killed before it takes the terminal.
+  for (const char *beside : {"lone", "killed"}) {
+    std::filesystem::create_directories(dir + "/" + beside);
+    std::filesystem::copy_file(ONSCALE_PATH, dir + "/" + beside + "/onscale",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  temp_file("killed/trackplot", "#!/bin/sh\nkill -KILL $$\n");
+  std::filesystem::permissions(dir + "/killed/trackplot", std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
   const std::string feed = "while sleep 0.2; do echo \"$RANDOM $RANDOM\"; done | ONSCALE";
   const struct { // NOLINT(clang-analyzer-optin.performance.Padding): in the order a case reads
     const char *name;
@@ -589,6 +595,11 @@ TEST(pty, as_users_type_it) {
        .key = nullptr,
        .said = {"onscale: trackplot ended by signal 9 (Killed)", "status=1."},
        .to_trackplot = SIGKILL},
+      {.name = "onscale_p_leaves_the_screen_as_it_is_where_trackplot_ended_before_it_drew",
+       .command = "killed/onscale -p ride.csv",
+       .key = nullptr,
+       .said = {"killed/onscale -p ride.csv", "onscale: trackplot ended by signal 9 (Killed)",
+                "status=1."}},
       {.name = "ctrl_c_reaches_a_trackplot_stopped_from_outside",
        .command = "ONSCALE -p ride.csv",
        .marks = {{23, 0}, {12, 59}, {0, 119}},
