@@ -99,7 +99,7 @@ bool report_failure(const run &r, const saved_modes &saved) {
     report_kept_error(r.head, out.kept->error);
   else if (out.fault == out_start_failed)
     report_trackplot_failed(d.start_error);
-  else if (out.fault == out_write_failed && !(out.text->error == EPIPE && r.ending == SIGPIPE))
+  else if (out.fault == out_write_failed && (out.text->error != EPIPE || r.ending != SIGPIPE))
     report_failed("standard output", out.text->error);
   if (out.plan.draws && d.pid > 0 && drawing_failed(d)) {
     // Killed, or crashed, trackplot had no chance to hand the terminal back.

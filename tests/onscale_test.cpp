@@ -487,9 +487,12 @@ TEST(onscale, the_shortcut_for_plain_numbers_reads_as_the_whole_reader_does) {
 // The lines of an input written into a file, as statuses and the text of those read.
 std::vector<std::pair<line_status, std::string>> lines_of(const std::string &input) {
   FILE *file = std::tmpfile();
+  if (file == nullptr) {
+    ADD_FAILURE() << "no temporary file";
+    return {};
+  }
   std::fwrite(input.data(), 1, input.size(), file);
-  std::fflush(file);
-  std::rewind(file);
+  std::fseek(file, 0, SEEK_SET);
   line_source src;
   open_lines(&src, fileno(file));
   std::vector<std::pair<line_status, std::string>> lines;
