@@ -114,6 +114,8 @@ bool start_drawing(drawing *d, screen_size size) {
   std::vector<std::string> env = environment_for(size);
   std::vector<char *> envp;
   envp.reserve(env.size() + 1);
+  // posix_spawn takes the variables as char *, which a const string would not lend.
+  // cppcheck-suppress constVariableReference
   for (std::string &var : env)
     envp.push_back(var.data());
   envp.push_back(nullptr);
