@@ -46,6 +46,15 @@ done
 [ $? -eq 0 ] && [ "$(wc -l <out)" -eq 24 ] && [ "$(grep -c '\*' out)" -eq 5 ] &&
   ! grep -q "$(printf '\033')" out && [ "$(awk '{ if (length > n) n = length } END { print n }' out)" -le 80 ] ||
   fail "-p without a terminal: $(cat out err)"
+# The edges of x are written below its axis, at least a blank apart however narrow the picture.
+tail -n 1 out | grep -qx ' *-9\.1 *13\.4' || fail "x's edges: $(tail -n 1 out)"
+[ "$(LINES=6 COLUMNS=7 "$onscale" -p plain.csv 3 2 | tail -n 1)" = "   -9 13" ] ||
+  fail "x's edges on a narrow picture: $(LINES=6 COLUMNS=7 "$onscale" -p plain.csv 3 2)"
+# Standard output closed is said, before a file that opens could take its place and the picture go
+# there.
+"$onscale" -p plain.csv 3 2 >&- 2>err
+[ $? -eq 1 ] && grep -qx 'onscale: standard output: Bad file descriptor' err ||
+  fail "standard output closed: $(cat err)"
 # A picture wider than the full scale has steps is written all the same.
 COLUMNS=5000 "$onscale" -p plain.csv 3 2 >out 2>err || fail "-p 5000 columns wide: $(cat err)"
 # A name that looks like an assignment is a file's, and one with control bytes is shown safely.
