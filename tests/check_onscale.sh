@@ -81,6 +81,9 @@ limit_memory() {
 [ "$(limit_memory; "$onscale" long.csv 2>err | tr '\n' ' ')" = "0 4079 4079 0 " ] &&
   grep -qx 'onscale: long.csv, columns 1 and 2: 1 line left out: line 1: line too long, over 4 MiB' err ||
   fail "a line of 16 MB: $(cat err)"
+(limit_memory; "$onscale" long.csv a b 2>err)
+grep -qx 'onscale: long.csv, columns a and b: line 1, which should name the columns, is over 4 MiB long' err ||
+  fail "names in a line of 16 MB: $(cat err)"
 # A line of 4 MiB is read, one byte more is not.
 for length in 4194304 4194305; do
   { printf '1,'; head -c $((length - 2)) /dev/zero | tr '\0' 7; printf '\n1,2\n3,4\n'; } >long.csv
